@@ -1,0 +1,130 @@
+/*
+ * Simulated boards: the control API of libmirbax-sim.so.
+ *
+ * libmirbax-sim.so is the MIRBAX library over a bus of simulated boards
+ * instead of real USB hardware.  Applications use it to develop and test
+ * without a board; the project's own test suites use it too.  The boards
+ * model the firmware: they answer every vendor request the library sends,
+ * keep their memories (EEPROM, flash, controller RAM, configuration blocks,
+ * calibration tables), digital lines, counters, ADC and DAC state, and stream
+ * on their bulk pipes 0x02, 0x06, 0x82 and 0x86.
+ *
+ * Every function returns 0 or a Windows-style code: 2 no such board,
+ * 87 bad argument, 122 buffer too small (the needed size is then stored in
+ * *pSize), 50 not available on that board.  All functions are thread-safe.
+ *
+ * Boards appear to the library at its next linking pass (GetDevices,
+ * MIRBAX_ReloadDeviceLinks, QueryDeviceInfo on an empty entry, diLoadAndOnly).
+ */
+#ifndef MIRBAX_SIM_H
+#define MIRBAX_SIM_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Driver a board is bound to (MIRBAXSIM_Attach). */
+#define MIRBAXSIM_DRIVER_WINUSB 1u /* WinUSB: exclusive open, one interface handle   */
+#define MIRBAXSIM_DRIVER_CYUSB2 2u /* CyUSB, older driver version                     */
+#define MIRBAXSIM_DRIVER_CYUSB3 3u /* CyUSB, newer driver version                     */
+
+/* Unplug and forget every board; clear the message record. */
+uint32_t MIRBAXSIM_Reset(void);
+
+/* Plug in a board with USB product ID `pid` bound to `driver`; *pBoard gets
+ * its handle for the other calls (never reused within a process). */
+uint32_t MIRBAXSIM_Attach(uint32_t pid, uint32_t driver, uint32_t *pBoard);
+
+/* Plug in a board waiting for firmware; its device path ends with pathTag,
+ * e.g. "vid_0000&pid_0001".  Its controller RAM ("ram" region) receives what
+ * the firmware loader writes. */
+uint32_t MIRBAXSIM_AttachLoader(const char *pathTag, uint32_t *pBoard);
+
+/* Unplug: every later transfer fails as a real driver fails for a vanished
+ * device (1167), opens of its path fail (2), and pending bulk reads end. */
+uint32_t MIRBAXSIM_Detach(uint32_t board);
+
+/* Board options:
+ *   "firmware20"    1 (default): answers the generation probe as the newer
+ *                   firmware generation; 0: the older one.
+ *   "high_speed"    1 (default): high-speed bus; 0: full speed.
+ *   "cal_supported" 1 (default): the ADC calibration feature is present.
+ *   "serial"        the 64-bit serial number in EEPROM (default: a distinct
+ *                   non-zero number per board; 0 = not programmed).
+ *   "sample_rate"   0 (default): ADC samples come as fast as they are read;
+ *                   else samples per second, paced in real time.
+ *   "adc_pattern"   0 (default): each sample is its channel's input through
+ *                   the calibration table; 1: sample n of a stream carries
+ *                   n mod 65536.
+ *   "driver_version" the version the CyUSB driver reports.
+ *   "bulk_timeout_ms" how long a bulk read waits for data before it fails
+ *                   with a time-out (121); 0 = no limit (default 42000 on
+ *                   CyUSB, as the driver's header asks; 0 on WinUSB). */
+uint32_t MIRBAXSIM_SetOption(uint32_t board, const char *name, uint64_t value);
+
+/* The product string the board reports (UTF-8). */
+uint32_t MIRBAXSIM_SetProductName(uint32_t board, const char *name);
+
+/* Direct access to a board memory region, bypassing the USB protocol:
+ *   "eeprom"    8192 bytes
+ *   "flash"     2 MiB (erased bytes read 0xFF)
+ *   "ram"       controller memory, 65536 bytes; 0xE600 is the CPU control
+ *               register (1 = held in reset)
+ *   "pnp"       the capability record the board reports (15 bytes)
+ *   "adcconfig" the ADC configuration block
+ *   "caltable"  the ADC calibration tables, bipolar then unipolar
+ *               (65536 16-bit entries each)
+ * A range past the region's end gives 87. */
+uint32_t MIRBAXSIM_Poke(uint32_t board, const char *region, uint32_t address, const void *data,
+                        uint32_t size);
+uint32_t MIRBAXSIM_Peek(uint32_t board, const char *region, uint32_t address, void *data,
+                        uint32_t size);
+
+/* The raw counts an ADC channel reads (before the calibration table). */
+uint32_t MIRBAXSIM_SetAnalogInput(uint32_t board, uint32_t channel, uint16_t counts);
+
+/* The levels on the digital input lines, one byte per 8 lines. */
+uint32_t MIRBAXSIM_SetDigitalInputs(uint32_t board, const uint8_t *data, uint32_t size);
+
+/* The count a DAC channel outputs now. */
+uint32_t MIRBAXSIM_GetDACOutput(uint32_t board, uint32_t channel, uint16_t *pCounts);
+
+/* Queue data the board sends on a bulk IN pipe (0x82 or 0x86). */
+uint32_t MIRBAXSIM_WriteBulkIn(uint32_t board, uint32_t pipe, const void *data, uint32_t size);
+
+/* Take what the host wrote to a bulk OUT pipe (0x02 or 0x06) and has not been
+ * taken yet.  *pSize: room in data on entry, bytes stored on return (122 and
+ * the size needed when data is too small; data may be null to ask). */
+uint32_t MIRBAXSIM_ReadBulkOut(uint32_t board, uint32_t pipe, void *data, uint32_t *pSize);
+
+/* Fault injection: the next `count` transfers of the board (control, bulk or
+ * abort) fail with the driver error `error` (e.g. 31, 1167).  count 0 clears
+ * a pending fault; 0xFFFFFFFF fails every transfer until cleared. */
+uint32_t MIRBAXSIM_FailTransfers(uint32_t board, uint32_t count, uint32_t error);
+
+/* As MIRBAXSIM_FailTransfers, after letting `skip` transfers pass: fault
+ * sweeps fail step 1, 2, 3 ... of an operation. */
+uint32_t MIRBAXSIM_FailTransfersAfter(uint32_t board, uint32_t skip, uint32_t count, uint32_t error);
+
+/* The transfer log of the board, oldest first, one line each, lower-case hex:
+ *   C <type:2> <request:2> <value:4> <index:4> <length:4>[ <data>]
+ *       a control transfer; the data stage as it crossed the bus (sent for
+ *       writes, returned for reads), when there is one
+ *   B <endpoint:2> <requested:8> <transferred:8>   a bulk transfer
+ *   A <endpoint:2>                                 a pipe abort
+ * *pSize: room in text on entry; on return the bytes stored including the
+ * terminating NUL (122 and the size needed when text is too small). */
+uint32_t MIRBAXSIM_GetLog(uint32_t board, char *text, uint32_t *pSize);
+uint32_t MIRBAXSIM_ClearLog(uint32_t board);
+
+/* The message boxes the library has shown, one line each:
+ * caption<TAB>text<TAB>type.  *pSize as in MIRBAXSIM_GetLog. */
+uint32_t MIRBAXSIM_GetMessages(char *text, uint32_t *pSize);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MIRBAX_SIM_H */
