@@ -1,0 +1,53 @@
+// Access to caller memory that never crashes the library.
+//
+// Two kinds, as the exported functions need them:
+//   - CopyFromCaller/CopyToCaller return 998 (ERROR_NOACCESS) when the
+//     caller's buffer cannot be read or written: the guarded copies of
+//     buffers.
+//   - ReadCaller/WriteCaller throw CallerMemoryFault, which the exception
+//     guard of the exported function turns into 1359: the plain reads and
+//     writes of arguments passed by address (sizes, rates, results).
+// A null pointer counts as unreadable.  A size of 0 never touches memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
+#include "core/result_codes.h"
+#include "platform/common/safe_memory.h"
+
+namespace mirbax {
+
+struct CallerMemoryFault : std::runtime_error {
+  CallerMemoryFault() : std::runtime_error("caller memory is not accessible") {}
+};
+
+inline uint32_t CopyFromCaller(void *destination, const void *callerSource, std::size_t size) {
+  return platform::SafeRead(destination, callerSource, size) ? ERROR_SUCCESS : ERROR_NOACCESS;
+}
+
+inline uint32_t CopyToCaller(void *callerDestination, const void *source, std::size_t size) {
+  return platform::SafeWrite(callerDestination, source, size) ? ERROR_SUCCESS : ERROR_NOACCESS;
+}
+
+template <typename T>
+T ReadCaller(const T *callerPointer) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  T value;
+  if (!platform::SafeRead(&value, callerPointer, sizeof(T))) throw CallerMemoryFault();
+  return value;
+}
+
+template <typename T>
+void WriteCaller(T *callerPointer, const T &value) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  if (!platform::SafeWrite(callerPointer, &value, sizeof(T))) throw CallerMemoryFault();
+}
+
+// Reads a NUL-terminated caller string (at most `limit` bytes before the NUL).
+std::string ReadCallerString(const char *callerString, std::size_t limit = 1u << 20);
+
+}  // namespace mirbax
