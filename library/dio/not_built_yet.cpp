@@ -31,19 +31,6 @@ MIRBAX_EXPORT uint32_t DIO_CSA_DoSync(uint32_t, double *, double *, double *, do
 MIRBAX_EXPORT uint32_t DIO_CSA_DebounceSet(uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t DIO_CSA_DebounceReadAll(uint32_t, void *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t DIO_CSA_ReadAllString(uint32_t, void *, uint32_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254Mode(uint32_t, uint32_t, uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254Load(uint32_t, uint32_t, uint32_t, uint16_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254ModeLoad(uint32_t, uint32_t, uint32_t, uint32_t, uint16_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254ReadModeLoad(uint32_t, uint32_t, uint32_t, uint32_t, uint16_t, uint16_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254Read(uint32_t, uint32_t, uint32_t, uint16_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254ReadStatus(uint32_t, uint32_t, uint32_t, uint16_t *, uint8_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254ReadAll(uint32_t, uint16_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254ReadLatched(uint32_t, void *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_8254SelectGate(uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_StartOutputFreq(uint32_t, uint32_t, double *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_SetWaitGates(uint32_t, uint8_t, uint8_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_EndWaitGates(uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t CTR_WaitForGate(uint32_t, uint8_t, uint16_t *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t CTR_StartMeasuringPulseWidth(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t CTR_StopMeasuringPulseWidth(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t CTR_GetPulseWidthMeasurement(uint32_t, uint32_t, uint32_t, uint16_t *) { return mirbax::NotBuiltYet(); }
