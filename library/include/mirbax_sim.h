@@ -43,7 +43,9 @@ uint32_t MIRBAXSIM_Attach(uint32_t pid, uint32_t driver, uint32_t *pBoard);
 uint32_t MIRBAXSIM_AttachLoader(const char *pathTag, uint32_t *pBoard);
 
 /* Unplug: every later transfer fails as a real driver fails for a vanished
- * device (1167), opens of its path fail (2), and pending bulk reads end. */
+ * device (1167), opens of its path fail (2), and pending bulk reads end.
+ * The board stays known until MIRBAXSIM_Reset: its log, memories and bulk
+ * OUT record can still be read.  Detaching it again gives 2. */
 uint32_t MIRBAXSIM_Detach(uint32_t board);
 
 /* Board options:
@@ -62,10 +64,23 @@ uint32_t MIRBAXSIM_Detach(uint32_t board);
  *   "bulk_timeout_ms" how long a bulk read waits for data before it fails
  *                   with a time-out (121); 0 = no limit (default 42000 on
  *                   CyUSB, as the driver's header asks; 0 on WinUSB). */
+/* An unknown name gives 87. */
 uint32_t MIRBAXSIM_SetOption(uint32_t board, const char *name, uint64_t value);
+
+/* The current value of a board option (names as above); 87 for an unknown
+ * name. */
+uint32_t MIRBAXSIM_GetOption(uint32_t board, const char *name, uint64_t *pValue);
 
 /* The product string the board reports (UTF-8). */
 uint32_t MIRBAXSIM_SetProductName(uint32_t board, const char *name);
+
+/* The device path under which the library finds the board.  *pSize as in
+ * MIRBAXSIM_GetLog. */
+uint32_t MIRBAXSIM_GetDevicePath(uint32_t board, char *text, uint32_t *pSize);
+
+/* The number of driver handles open on the board: files of its device path
+ * and WinUSB interfaces not yet freed. */
+uint32_t MIRBAXSIM_GetOpenHandleCount(uint32_t board, uint32_t *pCount);
 
 /* Direct access to a board memory region, bypassing the USB protocol:
  *   "eeprom"    8192 bytes
@@ -76,7 +91,7 @@ uint32_t MIRBAXSIM_SetProductName(uint32_t board, const char *name);
  *   "adcconfig" the ADC configuration block
  *   "caltable"  the ADC calibration tables, bipolar then unipolar
  *               (65536 16-bit entries each)
- * A range past the region's end gives 87. */
+ * A range past the region's end, or an unknown region name, gives 87. */
 uint32_t MIRBAXSIM_Poke(uint32_t board, const char *region, uint32_t address, const void *data,
                         uint32_t size);
 uint32_t MIRBAXSIM_Peek(uint32_t board, const char *region, uint32_t address, void *data,
@@ -101,7 +116,9 @@ uint32_t MIRBAXSIM_ReadBulkOut(uint32_t board, uint32_t pipe, void *data, uint32
 
 /* Fault injection: the next `count` transfers of the board (control, bulk or
  * abort) fail with the driver error `error` (e.g. 31, 1167).  count 0 clears
- * a pending fault; 0xFFFFFFFF fails every transfer until cleared. */
+ * a pending fault; 0xFFFFFFFF fails every transfer until cleared.  A failed
+ * transfer never reaches the board: it is not logged.  Driver queries
+ * (version, speed, pipe information) are not transfers. */
 uint32_t MIRBAXSIM_FailTransfers(uint32_t board, uint32_t count, uint32_t error);
 
 /* As MIRBAXSIM_FailTransfers, after letting `skip` transfers pass: fault
@@ -114,8 +131,12 @@ uint32_t MIRBAXSIM_FailTransfersAfter(uint32_t board, uint32_t skip, uint32_t co
  *       writes, returned for reads), when there is one
  *   B <endpoint:2> <requested:8> <transferred:8>   a bulk transfer
  *   A <endpoint:2>                                 a pipe abort
+ * A request the board refuses (a stall, 31) is logged without data; a
+ * transfer that failed by fault injection or on an unplugged board is not
+ * logged.  A bulk line is added when the transfer ends.
  * *pSize: room in text on entry; on return the bytes stored including the
- * terminating NUL (122 and the size needed when text is too small). */
+ * terminating NUL (122 and the size needed when text is too small; text may
+ * be null to ask). */
 uint32_t MIRBAXSIM_GetLog(uint32_t board, char *text, uint32_t *pSize);
 uint32_t MIRBAXSIM_ClearLog(uint32_t board);
 

@@ -1,0 +1,21 @@
+#include "sim/request_registry.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace mirbax::sim {
+
+void RequestRegistry::Register(uint8_t request, RequestHandler handler) {
+  if (!handler || !handlers_.emplace(request, std::move(handler)).second) {
+    char message[64];
+    std::snprintf(message, sizeof message, "request 0x%02x registered twice or empty", request);
+    throw std::logic_error(message);
+  }
+}
+
+const RequestHandler *RequestRegistry::Find(uint8_t request) const {
+  auto found = handlers_.find(request);
+  return found == handlers_.end() ? nullptr : &found->second;
+}
+
+}  // namespace mirbax::sim
