@@ -26,8 +26,8 @@ std::string MakeDevicePath(const BoardIdentity &identity) {
     return path + identity.loaderPathTag;
   }
   const char *driverClass = identity.driver == Driver::WinUsb ? "winusb" : "cyusb";
-  std::snprintf(path, sizeof path, "\\\\?\\usb#vid_0000&pid_%04x#sim%04u#{%s}",
-                identity.productId, identity.id, driverClass);
+  std::snprintf(path, sizeof path, "\\\\?\\usb#vid_0000&pid_%04x#sim%04u#{%s}", identity.productId,
+                identity.id, driverClass);
   return path;
 }
 
@@ -52,7 +52,8 @@ void Board::RegisterBaseOptions() {
                    [](Board &board, uint64_t serial) { StoreSerialNumber(board.core, serial); });
   options.Register("sample_rate", 0);
   options.Register("adc_pattern", 0);
-  options.Register("driver_version", newerDriver ? kNewerCyUsbDriverVersion : kOlderCyUsbDriverVersion);
+  options.Register("driver_version",
+                   newerDriver ? kNewerCyUsbDriverVersion : kOlderCyUsbDriverVersion);
   options.Register("bulk_timeout_ms", winUsb ? 0 : kCyUsbBulkTimeoutMs);
 }
 

@@ -41,10 +41,10 @@ namespace mirbax::sim {
 enum class Driver : uint32_t { WinUsb = 1, CyUsb2 = 2, CyUsb3 = 3 };
 
 struct BoardIdentity {
-  uint32_t id = 0;             // the board handle of the control API
+  uint32_t id = 0;  // the board handle of the control API
   uint16_t productId = 0;
   Driver driver = Driver::CyUsb3;
-  std::string loaderPathTag;   // non-empty: a board waiting for firmware
+  std::string loaderPathTag;  // non-empty: a board waiting for firmware
 };
 
 class Board {

@@ -28,8 +28,8 @@ Outcome Board::ControlTransfer(const ControlSetup &setup, std::span<uint8_t> dat
     log.Add(FormatControlLine(setup, {}));
     return {kErrorGenFailure, 0};
   }
-  const auto bytes =
-      static_cast<uint32_t>(setup.IsRead() ? std::min<std::size_t>(*reply, data.size()) : data.size());
+  const auto bytes = static_cast<uint32_t>(
+      setup.IsRead() ? std::min<std::size_t>(*reply, data.size()) : data.size());
   log.Add(FormatControlLine(setup, data.first(bytes)));
   return {kOk, bytes};
 }

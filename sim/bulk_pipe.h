@@ -31,8 +31,8 @@ using Deadline = std::optional<Clock::time_point>;
 struct PipeSignal {
   std::mutex mutex;
   std::condition_variable changed;
-  uint64_t aborts = 0;     // number of aborts so far; a transfer ends at the next one
-  uint64_t wakes = 0;      // bumped whenever a source or sink may have progress
+  uint64_t aborts = 0;  // number of aborts so far; a transfer ends at the next one
+  uint64_t wakes = 0;   // bumped whenever a source or sink may have progress
   bool unplugged = false;
 };
 

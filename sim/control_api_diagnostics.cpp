@@ -5,8 +5,8 @@
 
 using namespace mirbax::sim;
 
-MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_FailTransfersAfter(uint32_t board, uint32_t skip, uint32_t count,
-                                                       uint32_t error) {
+MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_FailTransfersAfter(uint32_t board, uint32_t skip,
+                                                       uint32_t count, uint32_t error) {
   return WithBoard(board, [&](Board &found) -> uint32_t {
     if (count > 0 && error == 0) return kErrorInvalidParameter;
     found.faults().Arm(skip, count, error);

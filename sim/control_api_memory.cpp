@@ -27,7 +27,8 @@ MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_Poke(uint32_t board, const char *regionName,
   return WithBoard(board, [&](Board &found) -> uint32_t {
     const Region *region = nullptr;
     std::span<uint8_t> range;
-    if (uint32_t error = Locate(found, regionName, address, size, data, region, range)) return error;
+    if (uint32_t error = Locate(found, regionName, address, size, data, region, range))
+      return error;
     auto lock = found.Lock();
     if (size > 0) std::memcpy(range.data(), data, size);
     if (region->afterWrite) region->afterWrite(found, address, size);
@@ -40,7 +41,8 @@ MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_Peek(uint32_t board, const char *regionName,
   return WithBoard(board, [&](Board &found) -> uint32_t {
     const Region *region = nullptr;
     std::span<uint8_t> range;
-    if (uint32_t error = Locate(found, regionName, address, size, data, region, range)) return error;
+    if (uint32_t error = Locate(found, regionName, address, size, data, region, range))
+      return error;
     auto lock = found.Lock();
     if (size > 0) std::memcpy(data, range.data(), size);
     return kOk;

@@ -7,14 +7,16 @@
 
 using namespace mirbax::sim;
 
-MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_SetAnalogInput(uint32_t board, uint32_t channel, uint16_t counts) {
+MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_SetAnalogInput(uint32_t board, uint32_t channel,
+                                                   uint16_t counts) {
   return WithBoard(board, [&](Board &found) {
     auto lock = found.Lock();
     return AdcSetAnalogInput(found, channel, counts);
   });
 }
 
-MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_SetDigitalInputs(uint32_t board, const uint8_t *data, uint32_t size) {
+MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_SetDigitalInputs(uint32_t board, const uint8_t *data,
+                                                     uint32_t size) {
   return WithBoard(board, [&](Board &found) -> uint32_t {
     if (!data && size > 0) return kErrorInvalidParameter;
     auto lock = found.Lock();
@@ -22,7 +24,8 @@ MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_SetDigitalInputs(uint32_t board, const uint8
   });
 }
 
-MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_GetDACOutput(uint32_t board, uint32_t channel, uint16_t *pCounts) {
+MIRBAXSIM_EXPORT uint32_t MIRBAXSIM_GetDACOutput(uint32_t board, uint32_t channel,
+                                                 uint16_t *pCounts) {
   return WithBoard(board, [&](Board &found) -> uint32_t {
     if (!pCounts) return kErrorInvalidParameter;
     auto lock = found.Lock();

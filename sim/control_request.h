@@ -16,7 +16,7 @@ struct ControlSetup {
   uint8_t request = 0;
   uint16_t value = 0;
   uint16_t index = 0;
-  uint16_t length = 0;      // wLength: the most the data stage may carry
+  uint16_t length = 0;  // wLength: the most the data stage may carry
 
   bool IsRead() const { return (requestType & 0x80) != 0; }
 };

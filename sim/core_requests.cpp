@@ -80,7 +80,8 @@ Reply RamRead(Board &board, const ControlRequest &request) {
 }
 
 Reply EepromReadWrite(Board &board, const ControlRequest &request) {
-  if (request.setup.IsRead()) return ReadMemory(board.core.eeprom, request.setup.value, request.reply);
+  if (request.setup.IsRead())
+    return ReadMemory(board.core.eeprom, request.setup.value, request.reply);
   return WriteMemory(board.core.eeprom, request.setup.value, request.sent);
 }
 
@@ -108,7 +109,7 @@ std::array<uint8_t, kPnpSize> DefaultCapabilityRecord(uint16_t productId) {
   record[5] = static_cast<uint8_t>(info.dioBytes);
   record[6] = static_cast<uint8_t>(info.counterBlocks);
   record[7] = static_cast<uint8_t>(info.dacChannels);
-  record[8] = info.debounce ? 1 : 0;   // HasDeb
+  record[8] = info.debounce ? 1 : 0;      // HasDeb
   record[9] = info.dioBytes > 0 ? 1 : 0;  // HasLatch
   // PWMTableMaxLen, MapTableMaxLen, MapHighSrcBit, MapHighDstBit stay 0
   // (no PWM or automap tables) until the digital model offers them.
@@ -117,7 +118,8 @@ std::array<uint8_t, kPnpSize> DefaultCapabilityRecord(uint16_t productId) {
 }
 
 void StoreSerialNumber(CoreState &core, uint64_t serial) {
-  for (int i = 0; i < 8; ++i) core.eeprom[kSerialNumberAddress + i] = static_cast<uint8_t>(serial >> (8 * i));
+  for (int i = 0; i < 8; ++i)
+    core.eeprom[kSerialNumberAddress + i] = static_cast<uint8_t>(serial >> (8 * i));
 }
 
 void RegisterCoreRequests(Board &board) {

@@ -17,7 +17,12 @@ void PutLittleEndian16(uint8_t *where, uint16_t value) {
 // Decodes one UTF-8 sequence at text[at], advancing `at`.
 char32_t DecodeUtf8(std::string_view text, std::size_t &at) {
   const auto lead = static_cast<unsigned char>(text[at++]);
-  int trailing = lead < 0x80 ? 0 : lead >= 0xF8 ? -1 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+  int trailing = lead < 0x80    ? 0
+                 : lead >= 0xF8 ? -1
+                 : lead >= 0xF0 ? 3
+                 : lead >= 0xE0 ? 2
+                 : lead >= 0xC0 ? 1
+                                : -1;
   if (trailing < 0) return kReplacement;
   char32_t code = trailing == 0 ? lead : lead & (0x3F >> trailing);
   for (; trailing > 0; --trailing) {
@@ -75,7 +80,8 @@ std::vector<uint8_t> MakeStringDescriptor(std::string_view text) {
   std::vector<uint8_t> descriptor(2 + 2 * units.size());
   descriptor[0] = static_cast<uint8_t>(descriptor.size());
   descriptor[1] = kStringDescriptorType;
-  for (std::size_t i = 0; i < units.size(); ++i) PutLittleEndian16(&descriptor[2 + 2 * i], units[i]);
+  for (std::size_t i = 0; i < units.size(); ++i)
+    PutLittleEndian16(&descriptor[2 + 2 * i], units[i]);
   return descriptor;
 }
 

@@ -15,12 +15,12 @@ struct ProductInfo {
   uint32_t adcConfigBytes = 0;  // size of the ADC configuration block; 0 = no ADC
   uint32_t adcChannels = 0;
   uint32_t adcMuxChannels = 0;
-  uint32_t dacChannels = 0;     // immediate DAC channels
-  uint32_t immediateAdcs = 0;   // immediate ADC readings of DAC boards
-  uint32_t flashSectors = 0;    // 64 KiB sectors; 0 = no flash
+  uint32_t dacChannels = 0;    // immediate DAC channels
+  uint32_t immediateAdcs = 0;  // immediate ADC readings of DAC boards
+  uint32_t flashSectors = 0;   // 64 KiB sectors; 0 = no flash
   bool debounce = false;
   bool dioStream = false;
-  bool dacStream = false;       // a waveform FIFO
+  bool dacStream = false;  // a waveform FIFO
 };
 
 ProductInfo LookUpProduct(uint16_t productId);

@@ -71,9 +71,8 @@ bool BulkTransfer(sim::Board &board, const void *input, uint32_t inputSize, void
   }
   const uint8_t endpoint = static_cast<const uint8_t *>(input)[13];
   auto *data = static_cast<uint8_t *>(output);
-  const sim::Outcome outcome = (endpoint & 0x80)
-                                   ? board.BulkRead(endpoint, {data, outputSize})
-                                   : board.BulkWrite(endpoint, {data, outputSize});
+  const sim::Outcome outcome = (endpoint & 0x80) ? board.BulkRead(endpoint, {data, outputSize})
+                                                 : board.BulkWrite(endpoint, {data, outputSize});
   Report(bytesReturned, outcome.bytes);
   return outcome.error ? Fail(outcome.error) : true;
 }

@@ -70,8 +70,8 @@ TEST_F(BulkTest, PipesAreSeparate) {
 }
 
 TEST_F(BulkTest, ReadWaitsForData) {
-  std::future<CyResult> read =
-      std::async(std::launch::async, [&] { return CyBulk(handle_, 0x82, std::vector<uint8_t>(3)); });
+  std::future<CyResult> read = std::async(
+      std::launch::async, [&] { return CyBulk(handle_, 0x82, std::vector<uint8_t>(3)); });
   const uint8_t data[3] = {7, 8, 9};
   ASSERT_EQ(MIRBAXSIM_WriteBulkIn(board_, 0x82, data, 3), 0u);
   const CyResult result = read.get();
@@ -82,8 +82,8 @@ TEST_F(BulkTest, ReadWaitsForData) {
 TEST_F(BulkTest, AbortEndsAPendingReadOnly) {
   std::promise<void> entered;
   InstallWaitingSource(entered);
-  std::future<CyResult> read =
-      std::async(std::launch::async, [&] { return CyBulk(handle_, 0x86, std::vector<uint8_t>(16)); });
+  std::future<CyResult> read = std::async(
+      std::launch::async, [&] { return CyBulk(handle_, 0x86, std::vector<uint8_t>(16)); });
   entered.get_future().wait();
   Abort(0x86);
   const CyResult result = read.get();
@@ -101,8 +101,8 @@ TEST_F(BulkTest, AbortEndsAPendingReadOnly) {
 TEST_F(BulkTest, AbortOfAnotherPipeLeavesTheReadPending) {
   std::promise<void> entered;
   InstallWaitingSource(entered);
-  std::future<CyResult> read =
-      std::async(std::launch::async, [&] { return CyBulk(handle_, 0x86, std::vector<uint8_t>(4)); });
+  std::future<CyResult> read = std::async(
+      std::launch::async, [&] { return CyBulk(handle_, 0x86, std::vector<uint8_t>(4)); });
   entered.get_future().wait();
   Abort(0x82);
   Abort(0x02);
@@ -183,8 +183,8 @@ TEST_F(BulkTest, QueuedDataComesBeforeTheSource) {
 TEST_F(BulkTest, ControlRequestsGoOnWhileAReadWaits) {
   std::promise<void> entered;
   InstallWaitingSource(entered);
-  std::future<CyResult> read =
-      std::async(std::launch::async, [&] { return CyBulk(handle_, 0x86, std::vector<uint8_t>(4)); });
+  std::future<CyResult> read = std::async(
+      std::launch::async, [&] { return CyBulk(handle_, 0x86, std::vector<uint8_t>(4)); });
   entered.get_future().wait();
   EXPECT_TRUE(CyRead(handle_, 0x06, 0x0100, 0, 18).ok);
   uint8_t byte = 0;

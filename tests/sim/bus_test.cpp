@@ -17,8 +17,8 @@ TEST_F(BusTest, AttachRefusesBadArguments) {
     uint32_t driver;
     bool withOut;
   };
-  const Case cases[] = {{0x10000, 3, true}, {0x8001, 0, true}, {0x8001, 4, true},
-                        {0x8001, 3, false}};
+  const Case cases[] = {
+      {0x10000, 3, true}, {0x8001, 0, true}, {0x8001, 4, true}, {0x8001, 3, false}};
   for (const Case &c : cases) {
     uint32_t board = 0;
     EXPECT_EQ(MIRBAXSIM_Attach(c.pid, c.driver, c.withOut ? &board : nullptr), 87u)

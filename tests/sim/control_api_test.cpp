@@ -65,10 +65,10 @@ TEST_F(ControlApiTest, RegionBounds) {
     uint32_t result;
   };
   const Case cases[] = {
-      {"eeprom", 0, 8192, 0},        {"eeprom", 8191, 1, 0},     {"eeprom", 8192, 0, 0},
-      {"eeprom", 8192, 1, 87},       {"eeprom", 1, 8192, 87},    {"eeprom", 0xFFFFFFFF, 2, 87},
-      {"ram", 0, 65536, 0},          {"ram", 0xE600, 1, 0},      {"ram", 65536, 1, 87},
-      {"pnp", 0, 15, 0},             {"pnp", 0, 16, 87},         {"nothing", 0, 1, 87},
+      {"eeprom", 0, 8192, 0},  {"eeprom", 8191, 1, 0},  {"eeprom", 8192, 0, 0},
+      {"eeprom", 8192, 1, 87}, {"eeprom", 1, 8192, 87}, {"eeprom", 0xFFFFFFFF, 2, 87},
+      {"ram", 0, 65536, 0},    {"ram", 0xE600, 1, 0},   {"ram", 65536, 1, 87},
+      {"pnp", 0, 15, 0},       {"pnp", 0, 16, 87},      {"nothing", 0, 1, 87},
       {"EEPROM", 0, 1, 87},
   };
   std::vector<uint8_t> buffer(65536, 0x3C);
@@ -94,8 +94,9 @@ TEST_F(ControlApiTest, Options) {
     const char *name;
     uint64_t defaultValue;
   };
-  const Case cases[] = {{"firmware20", 1},    {"high_speed", 1},     {"cal_supported", 1},
-                        {"sample_rate", 0},   {"adc_pattern", 0},    {"driver_version", 0x01020100},
+  const Case cases[] = {{"firmware20", 1},         {"high_speed", 1},
+                        {"cal_supported", 1},      {"sample_rate", 0},
+                        {"adc_pattern", 0},        {"driver_version", 0x01020100},
                         {"bulk_timeout_ms", 42000}};
   for (const Case &c : cases) {
     uint64_t value = 0xABCD;

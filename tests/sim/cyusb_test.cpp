@@ -76,8 +76,8 @@ TEST_F(CyUsbTest, ProductStringAsUtf16) {
   ASSERT_EQ(MIRBAXSIM_SetProductName(board_, "DIO-32\xC3\xA9"), 0u);  // "DIO-32é"
   const CyResult read = CyRead(handle_, 0x06, 0x0302, 0, 64);
   ASSERT_TRUE(read.ok);
-  const std::vector<uint8_t> expected = {16, 3,   'D', 0, 'I', 0, 'O', 0, '-', 0,
-                                         '3', 0, '2', 0, 0xE9, 0};
+  const std::vector<uint8_t> expected = {16,  3, 'D', 0, 'I', 0, 'O',  0,
+                                         '-', 0, '3', 0, '2', 0, 0xE9, 0};
   EXPECT_EQ(read.bytesReturned, 38u + expected.size());
   EXPECT_EQ(std::vector<uint8_t>(read.data.begin(), read.data.begin() + 16), expected);
   // Bytes past the answer are left as they were.
@@ -123,8 +123,8 @@ TEST_F(CyUsbTest, CapabilityRecordDefaultsFromProductId) {
     uint8_t adcConfigBytes;
     uint8_t dacs;
   };
-  const Case cases[] = {{0x8001, 4, 3, 0, 0}, {0x8147, 2, 1, 21, 4}, {0x8073, 2, 0, 0, 12},
-                        {0x8013, 0, 0, 0, 0}};
+  const Case cases[] = {
+      {0x8001, 4, 3, 0, 0}, {0x8147, 2, 1, 21, 4}, {0x8073, 2, 0, 0, 12}, {0x8013, 0, 0, 0, 0}};
   for (const Case &c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.pid);
     AttachOpen(c.pid);
@@ -197,9 +197,9 @@ TEST_F(CyUsbTest, MemoryEdges) {
       {"ram write past the end stalls", 0xA0, 0xFFFF, 2, false, false, 0},
   };
   for (const Case &c : cases) {
-    const CyResult result = c.read ? CyRead(handle_, c.request, c.address, 0, c.length)
-                                   : CyWrite(handle_, c.request, c.address, 0,
-                                             std::vector<uint8_t>(c.length, 0x5A));
+    const CyResult result =
+        c.read ? CyRead(handle_, c.request, c.address, 0, c.length)
+               : CyWrite(handle_, c.request, c.address, 0, std::vector<uint8_t>(c.length, 0x5A));
     EXPECT_EQ(result.ok, c.ok) << c.what;
     if (c.ok && c.read) {
       EXPECT_EQ(result.bytesReturned, 38u + c.bytes) << c.what;

@@ -17,11 +17,11 @@ TEST_F(DeviceFilesTest, SharingRules) {
     bool secondShared;
     bool secondOpens;
   };
-  const Case cases[] = {{true, true, true}, {true, false, false}, {false, true, false},
-                        {false, false, false}};
+  const Case cases[] = {
+      {true, true, true}, {true, false, false}, {false, true, false}, {false, false, false}};
   for (const Case &c : cases) {
-    SCOPED_TRACE(testing::Message() << "first shared " << c.firstShared << ", second shared "
-                                    << c.secondShared);
+    SCOPED_TRACE(testing::Message()
+                 << "first shared " << c.firstShared << ", second shared " << c.secondShared);
     const uint32_t board = Attach(0x8001, MIRBAXSIM_DRIVER_CYUSB3);
     const platform::Handle first = Open(board, c.firstShared);
     ASSERT_NE(first, kInvalidHandle);
@@ -83,7 +83,8 @@ TEST_F(DeviceFilesTest, ClosedOrMadeUpHandlesAreInvalid) {
   const uint32_t board = Attach(0x8001, MIRBAXSIM_DRIVER_CYUSB3);
   const platform::Handle handle = Open(board, true);
   ASSERT_TRUE(platform::CloseHandle(handle));
-  for (platform::Handle dead : {handle, platform::Handle{0}, kInvalidHandle, platform::Handle{77}}) {
+  for (platform::Handle dead :
+       {handle, platform::Handle{0}, kInvalidHandle, platform::Handle{77}}) {
     platform::SetLastError(0);
     EXPECT_FALSE(platform::CloseHandle(dead)) << dead;
     EXPECT_EQ(platform::GetLastError(), 6u);

@@ -46,7 +46,8 @@ TEST(ExtensionTest, RegisteredRequestsAreDispatchedAndLogged) {
   uint8_t sent[2] = {0x12, 0x34};
   EXPECT_EQ(board.ControlTransfer(ControlSetup{0x40, 0x10, 0, 0, 2}, sent).error, 0u);
   uint8_t answer[8] = {};
-  const mirbax::sim::Outcome read = board.ControlTransfer(ControlSetup{0xC0, 0x11, 0, 0, 3}, answer);
+  const mirbax::sim::Outcome read =
+      board.ControlTransfer(ControlSetup{0xC0, 0x11, 0, 0, 3}, answer);
   EXPECT_EQ(read.error, 0u);
   EXPECT_EQ(read.bytes, 3u);
   EXPECT_EQ(answer[1], 0x34);

@@ -79,24 +79,24 @@ inline std::vector<uint8_t> CyUsbHeader(uint8_t type, uint8_t request, uint16_t 
 
 struct CyResult {
   bool ok = false;
-  uint32_t error = 0;          // last error after a failure
+  uint32_t error = 0;  // last error after a failure
   uint32_t bytesReturned = 0;
-  std::vector<uint8_t> data;   // the data stage of the block (after the header)
+  std::vector<uint8_t> data;  // the data stage of the block (after the header)
 };
 
 // An endpoint-0 control transfer through the CyUSB I/O control: header and
 // data in one block, as input and output.
 inline CyResult CyControl(platform::Handle handle, uint8_t type, uint8_t request, uint16_t value,
                           uint16_t index, std::vector<uint8_t> data) {
-  std::vector<uint8_t> block = CyUsbHeader(type, request, value, index,
-                                           static_cast<uint16_t>(data.size()), 0);
+  std::vector<uint8_t> block =
+      CyUsbHeader(type, request, value, index, static_cast<uint16_t>(data.size()), 0);
   block.resize(38 + data.size());
   std::copy(data.begin(), data.end(), block.begin() + 38);
   CyResult result;
-  result.ok = platform::DeviceIoControl(handle, platform::IOCTL_ADAPT_SEND_EP0_CONTROL_TRANSFER,
-                                        block.data(), static_cast<uint32_t>(block.size()),
-                                        block.data(), static_cast<uint32_t>(block.size()),
-                                        &result.bytesReturned);
+  result.ok =
+      platform::DeviceIoControl(handle, platform::IOCTL_ADAPT_SEND_EP0_CONTROL_TRANSFER,
+                                block.data(), static_cast<uint32_t>(block.size()), block.data(),
+                                static_cast<uint32_t>(block.size()), &result.bytesReturned);
   if (!result.ok) result.error = platform::GetLastError();
   result.data.assign(block.begin() + 38, block.end());
   return result;

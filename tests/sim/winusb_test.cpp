@@ -43,7 +43,8 @@ TEST_F(WinUsbTest, InitializeOnlyOnWinUsbFiles) {
 TEST_F(WinUsbTest, GetDescriptorSendsTheStandardRequest) {
   uint8_t descriptor[18] = {};
   uint32_t transferred = 0;
-  ASSERT_TRUE(platform::WinUsbGetDescriptor(interface_, 1, 0, 0x0409, descriptor, 18, &transferred));
+  ASSERT_TRUE(
+      platform::WinUsbGetDescriptor(interface_, 1, 0, 0x0409, descriptor, 18, &transferred));
   EXPECT_EQ(transferred, 18u);
   EXPECT_EQ(descriptor[10] | descriptor[11] << 8, 0x8040);
   EXPECT_EQ(LogLines(board_).back(), "C 80 06 0100 0409 0012 " + Hex(descriptor));
@@ -63,7 +64,8 @@ TEST_F(WinUsbTest, VendorControlTransfers) {
 
   const platform::SetupPacket read{0xC0, 0xA2, 0x1E00, 0, 2};
   uint8_t answer[8] = {};
-  ASSERT_TRUE(platform::WinUsbControlTransfer(interface_, read, answer, sizeof answer, &transferred));
+  ASSERT_TRUE(
+      platform::WinUsbControlTransfer(interface_, read, answer, sizeof answer, &transferred));
   EXPECT_EQ(transferred, 2u);
   EXPECT_EQ(answer[0], 0xAB);
   EXPECT_EQ(answer[1], 0xCD);
@@ -169,7 +171,9 @@ TEST_F(WinUsbTest, DetachedBoardFailsEveryInterfaceCall) {
   platform::PipeInformation info{};
   const platform::SetupPacket setup{0xC0, 0x06, 0x0100, 0, 18};
   const std::function<bool()> calls[] = {
-      [&] { return platform::WinUsbGetDescriptor(interface_, 1, 0, 0x0409, buffer, 18, &transferred); },
+      [&] {
+        return platform::WinUsbGetDescriptor(interface_, 1, 0, 0x0409, buffer, 18, &transferred);
+      },
       [&] { return platform::WinUsbControlTransfer(interface_, setup, buffer, 18, &transferred); },
       [&] { return platform::WinUsbQueryInterfaceSettings(interface_, 0, &descriptor); },
       [&] { return platform::WinUsbQueryPipe(interface_, 0, 0, &info); },
