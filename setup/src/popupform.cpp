@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -51,13 +50,10 @@ TRadioPanel *TPopupForm::Panel() const
     return panel_;
 }
 
+// The sizing rules count a frame of fixed design metrics: the real frame is
+// known only once the window is shown, and differs between window systems.
 QSize TPopupForm::FrameExtent() const
 {
-    if (const QWindow *handle = windowHandle()) {
-        const QMargins margins = handle->frameMargins();
-        if (!margins.isNull())
-            return QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
-    }
     return kNominalFrame;
 }
 

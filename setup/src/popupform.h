@@ -21,8 +21,8 @@ public:
     static constexpr QSize kMinimumOuterSize{194, 122};
     // Height of the panel-less popup's text box.
     static constexpr int kDefaultMemoHeight = 58;
-    // The frame of a sizable tool window at 96 dpi, used while the window
-    // system has not reported the real one.
+    // The frame of a sizable tool window at 96 dpi: outer sizes are the
+    // client size plus this.
     static constexpr QSize kNominalFrame{8, 26};
 
     explicit TPopupForm(TBoardHighlight *highlight);
