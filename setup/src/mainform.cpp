@@ -8,6 +8,8 @@
 #include "techform.h"
 #include "threejumper.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QRadioButton>
 #include <QTimer>
@@ -48,6 +50,21 @@ void TMainForm::FirstIdle()
 void TMainForm::Exit2Click()
 {
     close();
+}
+
+// The popups, the help and the support window go with the main window:
+// hiding them first lets the window system see the last window close, so
+// the program ends whichever of them were open.
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        bool owned = false;
+        for (QWidget *owner = window->parentWidget(); owner && !owned; owner = owner->parentWidget())
+            owned = owner == this;
+        if (owned && window->isVisible())
+            window->hide();
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TMainForm::Howtousethisprogram1Click()

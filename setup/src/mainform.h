@@ -50,6 +50,7 @@ public:
     void OutPullJumperClick();
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
