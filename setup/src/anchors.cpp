@@ -42,6 +42,11 @@ void TAnchorKeeper::Track(QWidget *child, TAnchors anchors)
     });
 }
 
+void TAnchorKeeper::Apply()
+{
+    Reposition(parentWidget_->size());
+}
+
 void TAnchorKeeper::Rebase()
 {
     for (TTracked &t : tracked_) {

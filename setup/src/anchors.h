@@ -31,6 +31,9 @@ public:
     static TAnchorKeeper *For(QWidget *parent);
     void Track(QWidget *child, TAnchors anchors);
     void Rebase();  // takes the present geometry of all children as the reference
+    // Places the children for the parent's present size; a hidden parent gets
+    // no resize events until it is shown, so its owner calls this.
+    void Apply();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

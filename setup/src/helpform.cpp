@@ -64,6 +64,7 @@ void THelpForm::SizeAroundParts()
 void THelpForm::ScaleToScreen(QSize screen)
 {
     resize(Scaled(size(), ScreenScale(screen)));
+    TAnchorKeeper::For(this)->Apply();
 }
 
 void THelpForm::StartButtonClick()
