@@ -18,14 +18,16 @@ class IndexResolution : public SimBoardsTest {
     for (uint32_t i = 0; i < count; ++i) Attach(kDio);
     ASSERT_EQ(MIRBAX_ReloadDeviceLinks(), 0u);
     for (uint32_t i = 0; i < count; ++i)
-      if (std::find(keep.begin(), keep.end(), i) == keep.end())
+      if (std::find(keep.begin(), keep.end(), i) == keep.end()) {
         ASSERT_EQ(MIRBAX_CloseDevice(i), 0u);
+      }
   }
 
-  // A device function through the whole frame: the result of opening.
+  // A device function through the whole frame (QueryDeviceInfo would link
+  // boards first): the result of resolving and opening.
   static uint32_t Open(uint32_t index) {
-    uint32_t pid = 0;
-    return QueryDeviceInfo(index, &pid, nullptr, nullptr, nullptr, nullptr);
+    uint32_t handle = 0;
+    return GetDeviceHandle(index, &handle);
   }
 };
 

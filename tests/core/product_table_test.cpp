@@ -13,7 +13,7 @@ struct Capabilities {
   uint32_t dioBytes = 0, dioConfigBits = 0, tristates = 0, counters = 0;
   double rootClock = 0;
   uint32_t immDACs = 0, immADCs = 0;
-  int32_t dacsUsed = 0;
+  int32_t dacsUsed = -1;  // -1: the model does not name it (the entry keeps its value)
   uint32_t adcChannels = 0, adcMuxChannels = 0, configBytes = 0;
   uint8_t rangeShift = 0;
   bool known = true;
@@ -42,7 +42,7 @@ TEST_P(ProductTable, OpenSetsTheCapabilitiesOfTheModel) {
   EXPECT_EQ(d.RootClock, want.rootClock);
   EXPECT_EQ(d.ImmDACs, want.immDACs);
   EXPECT_EQ(d.ImmADCs, want.immADCs);
-  EXPECT_EQ(d.DACsUsed, want.dacsUsed);
+  if (want.dacsUsed >= 0) EXPECT_EQ(d.DACsUsed, want.dacsUsed);
   EXPECT_EQ(d.ADCChannels, want.adcChannels);
   EXPECT_EQ(d.ADCMUXChannels, want.adcMuxChannels);
   EXPECT_EQ(d.ConfigBytes, want.configBytes);
