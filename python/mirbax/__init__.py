@@ -16,8 +16,9 @@ from . import errors
 from ._library import Library, LibraryNotFoundError, library, load
 from .adc import AdcConfig, counts_to_volts
 from .board import Board, open  # noqa: A004 - mirbax.open() is the package's verb
-from .devices import (FIRST, LOAD_AND_ONLY, NONE, ONLY, Capabilities, DeviceInfo,
+from ._devices import (FIRST, LOAD_AND_ONLY, NONE, ONLY, Capabilities, DeviceInfo,
                       clear_devices, close_device, device_info, devices, find_by_serial,
+                      product_name, serial_number,
                       reload_links, resolve)
 from .errors import (BusyError, DeviceRemovedError, FeatureMissingError, InvalidAddressError,
                      InvalidArgumentError, MirbaxError, MirbaxTimeoutError, NoBoardError,
@@ -29,5 +30,5 @@ __all__ = [
     "LOAD_AND_ONLY", "Library", "LibraryNotFoundError", "MirbaxError", "MirbaxTimeoutError",
     "NONE", "NoBoardError", "NotSupportedError", "ONLY", "clear_devices", "close_device",
     "counts_to_volts", "device_info", "devices", "errors", "find_by_serial", "library", "load",
-    "open", "reload_links", "resolve", "result_text",
+    "open", "product_name", "reload_links", "resolve", "result_text", "serial_number",
 ]

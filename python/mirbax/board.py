@@ -2,7 +2,7 @@
 
 import weakref
 
-from . import devices
+from . import _devices as devices, errors
 from ._library import library
 from .adc import AnalogInput
 from .counters import Counters
@@ -23,7 +23,15 @@ class Board:
 
     def __init__(self, index=devices.FIRST):
         self._lib = library()
-        self.index = devices.resolve(index)
+        try:
+            self.index = devices.resolve(index)
+        except errors.NoBoardError:
+            if index not in (devices.FIRST, devices.ONLY):
+                raise
+            # Boards attached since the last linking pass are not seen yet:
+            # link them, as QueryDeviceInfo does for an empty entry.
+            self._lib.GetDevices()
+            self.index = devices.resolve(index)
         self.info = devices.device_info(self.index)
         self._running = weakref.WeakSet()
         self.dio = DigitalIO(self)

@@ -3,7 +3,7 @@
 import ctypes
 
 from ._values import finite, u32
-from .devices import PNPData
+from ._devices import PNPData
 
 
 class BoardMemory:
