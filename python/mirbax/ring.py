@@ -103,7 +103,7 @@ class Ring:
             if part is not None:
                 parts.append(part)
                 have += part.shape[0]
-            elif deadline is not None and time.monotonic() >= deadline:
+            if deadline is not None and time.monotonic() >= deadline:
                 break
         if parts:
             return np.concatenate(parts)
