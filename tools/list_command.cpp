@@ -1,6 +1,6 @@
 // mirbax list: every linked board with its entry, product ID, name, serial
 // number and what it can do.
-#include <mirbax.h>
+#include "library_api.h"
 
 #include <cinttypes>
 #include <cstdio>
