@@ -66,7 +66,7 @@ std::string Capabilities(uint32_t index, uint32_t dioBytes, uint32_t counters) {
 int ListCommand(const std::vector<std::string> &args) {
   for (const std::string &arg : args) {
     if (arg == "-h" || arg == "--help") {
-      std::printf("usage: mirbax [--sim PID[:driver]...] list\n\n"
+      std::printf("usage: mirbax list\n\n"
                   "Links the attached boards and lists each with its device index (entry),\n"
                   "USB product ID, product name, serial number and capabilities.\n");
       return kExitOk;

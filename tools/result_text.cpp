@@ -1,3 +1,5 @@
+// The one table of result codes and their texts: the library's codes
+// (mirbax.h) and the driver codes the libusb backend passes on.
 #include "result_text.h"
 
 #include <mirbax.h>
@@ -12,6 +14,8 @@ std::string ResultText(uint32_t code) {
       {MIRBAX_ERROR_FILE_NOT_FOUND, "no board at that index"},
       {MIRBAX_ERROR_TOO_MANY_OPEN_FILES, "a stream or acquisition is already running"},
       {MIRBAX_ERROR_INVALID_HANDLE, "nothing to close at that index"},
+      {5, "access denied: the board is in use, or the udev rules are not installed"},
+      {MIRBAX_ERROR_NOT_ENOUGH_MEMORY, "out of memory"},
       {MIRBAX_ERROR_INVALID_DATA, "invalid data"},
       {MIRBAX_ERROR_BAD_LENGTH, "size beyond the memory area or limit"},
       {MIRBAX_ERROR_SEEK, "address outside the memory area"},
@@ -21,9 +25,17 @@ std::string ResultText(uint32_t code) {
       {MIRBAX_ERROR_NOT_SUPPORTED, "not supported by this board or firmware"},
       {MIRBAX_ERROR_DUP_NAME, "more than one board matches"},
       {MIRBAX_ERROR_INVALID_PARAMETER, "invalid argument"},
+      {121, "the board did not answer in time"},
+      {MIRBAX_ERROR_INSUFFICIENT_BUFFER, "buffer too small"},
+      {170, "the board is in use by another program"},
+      {232, "no data: the acquisition has ended or the wait timed out"},
+      {234, "the board sent more data than asked for"},
       {MIRBAX_ERROR_INVALID_ADDRESS, "index beyond what the board has"},
       {MIRBAX_ERROR_NOACCESS, "a buffer could not be read or written"},
+      {995, "the transfer was aborted"},
+      {1117, "USB input/output error"},
       {MIRBAX_ERROR_DEVICE_NOT_CONNECTED, "the board is not connected"},
+      {1168, "the board does not know the request"},
       {MIRBAX_ERROR_BAD_TOKEN_TYPE, "the board lacks this feature"},
       {MIRBAX_ERROR_INTERNAL_ERROR, "internal error in the library"},
       {MIRBAX_ERROR_INVALID_INDEX, "device index out of range"},
