@@ -75,13 +75,15 @@ uint32_t Board::AbortPipe(uint8_t endpoint) {
   if (!in && !out) return kErrorInvalidParameter;
   if (std::optional<uint32_t> fault = faults_.NextTransfer()) return *fault;
 
+  // Logged before the pipe lets go of its transfers, so the abort line comes
+  // before the lines of the transfers it ended.
+  std::lock_guard lock(mutex_);
+  log.Add(FormatAbortLine(endpoint));
   if (in) {
     in->Abort();
   } else {
     out->Abort();
   }
-  std::lock_guard lock(mutex_);
-  log.Add(FormatAbortLine(endpoint));
   return kOk;
 }
 
