@@ -54,3 +54,15 @@ def test_every_name_is_bound_on_the_loaded_library(library):
         function = getattr(library, name)
         assert function.argtypes == argtypes, name
         assert function.restype is ctypes.c_uint32, name
+
+
+def test_a_simulator_declaration_that_cannot_be_mapped_is_left_out():
+    header = """
+    uint32_t MIRBAXSIM_Reset(void);
+    uint32_t MIRBAXSIM_SetState(uint32_t board, MIRBAXSIM_DACState state);
+    uint32_t MIRBAXSIM_ReadDACFifo(uint32_t board, MIRBAXSIM_DACFifoEntry *entries,
+                                   uint32_t *pCount);
+    """
+    assert _prototypes.sim_functions(header) == {
+        "MIRBAXSIM_Reset": [],
+        "MIRBAXSIM_ReadDACFifo": [ctypes.c_uint32, ctypes.c_void_p, ctypes.c_void_p]}
