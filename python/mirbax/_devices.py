@@ -84,6 +84,20 @@ class DeviceInfo:
         return f"{self.index:2d}  {self.pid:04X}  {self.name:<24s} {serial}"
 
 
+def query_pnp(lib, index):
+    """(result code, PNPData) of MIRBAX_QuerySimplePNPData.
+
+    The library hands out the record from ``Rev`` on and reports PNPSize - 1
+    bytes; the record is rebuilt whole here, its size byte included.
+    """
+    record = PNPData()
+    room = ctypes.c_uint32(ctypes.sizeof(record) - 1)
+    code = lib.MIRBAX_QuerySimplePNPData(index, ctypes.addressof(record) + 1, ctypes.byref(room))
+    if code == errors.SUCCESS:
+        record.PNPSize = min(room.value + 1, ctypes.sizeof(record)) if room.value else 0
+    return code, record
+
+
 def _probe(code):
     """What a capability check that sends nothing tells: the board lacks the
     feature (1349), the function is not available (50: unknown, None), or any
@@ -111,9 +125,7 @@ def _capabilities(lib, index, dio_bytes, counter_blocks):
     dac_immediate = _probe(lib.DACMultiDirect(index, None, 0))
     dac_waveform = _probe(lib.DACOutputSetCount(index, 0))
 
-    record = PNPData()
-    record_size = ctypes.c_uint32(ctypes.sizeof(record))
-    code = lib.MIRBAX_QuerySimplePNPData(index, ctypes.byref(record), ctypes.byref(record_size))
+    code, record = query_pnp(lib, index)
     pnp = record.as_dict() if code == errors.SUCCESS and record.PNPSize else None
 
     return Capabilities(dio_lines=8 * dio_bytes, counters=3 * counter_blocks,

@@ -3,7 +3,8 @@
 import ctypes
 
 from ._values import finite, u32
-from ._devices import PNPData
+from ._devices import query_pnp
+from .errors import check
 
 
 class BoardMemory:
@@ -41,9 +42,8 @@ class BoardMemory:
 
     def pnp(self):
         """The capability record the board reports, as a dict of the fields it holds."""
-        record = PNPData()
-        size = ctypes.c_uint32(ctypes.sizeof(record))
-        self._board.call("MIRBAX_QuerySimplePNPData", ctypes.byref(record), ctypes.byref(size))
+        code, record = query_pnp(self._board._lib, self._board.index)
+        check(code, "MIRBAX_QuerySimplePNPData")
         return record.as_dict()
 
     def clear_fifo(self, time_method=0):

@@ -103,6 +103,21 @@ class SimBoard:
         """Set a board option (``"sample_rate"``, ``"adc_pattern"``, ``"serial"``, ...)."""
         _call("MIRBAXSIM_SetOption", self.handle, name.encode(), unsigned(value, 64, "value"))
 
+    def get_option(self, name):
+        value = ctypes.c_uint64()
+        _call("MIRBAXSIM_GetOption", self.handle, name.encode(), ctypes.byref(value))
+        return value.value
+
+    def device_path(self):
+        """The device path the board shows to the library's linking pass."""
+        return _read_text(_sim().MIRBAXSIM_GetDevicePath, self.handle)
+
+    def open_handle_count(self):
+        """Driver handles the library holds open on the board."""
+        count = ctypes.c_uint32()
+        _call("MIRBAXSIM_GetOpenHandleCount", self.handle, ctypes.byref(count))
+        return count.value
+
     def set_product_name(self, name):
         _call("MIRBAXSIM_SetProductName", self.handle, name.encode("utf-8"))
 

@@ -78,3 +78,13 @@ def test_bulk_pipes_carry_what_was_queued(attach):
 
 def test_no_message_boxes_on_a_fresh_bus(bus):
     assert sim.messages() == []
+
+
+def test_options_read_back_and_handles_are_counted(attach):
+    simulated, board = attach(0x8040)
+    simulated.set_option("sample_rate", 12345)
+    assert simulated.get_option("sample_rate") == 12345
+    assert simulated.device_path()
+    assert simulated.open_handle_count() >= 1
+    mirbax.close_device(board.index)
+    assert simulated.open_handle_count() == 0
