@@ -51,9 +51,11 @@ extern "C" {
 #define MIRBAX_ERROR_DUP_NAME                52u   /* several boards matched        */
 #define MIRBAX_ERROR_INVALID_PARAMETER       87u
 #define MIRBAX_ERROR_INSUFFICIENT_BUFFER     122u
+#define MIRBAX_ERROR_INVALID_FLAG_NUMBER     186u  /* a flag argument must be 0     */
 #define MIRBAX_ERROR_TIMEOUT                 1460u
 #define MIRBAX_ERROR_INVALID_ADDRESS         487u  /* index beyond the board        */
 #define MIRBAX_ERROR_NOACCESS                998u  /* caller buffer not accessible  */
+#define MIRBAX_ERROR_NO_DATA_DETECTED        1104u /* no new measurement            */
 #define MIRBAX_ERROR_DEVICE_NOT_CONNECTED    1167u
 #define MIRBAX_ERROR_BAD_TOKEN_TYPE          1349u /* board lacks the feature       */
 #define MIRBAX_ERROR_INTERNAL_ERROR          1359u
