@@ -54,6 +54,7 @@ extern "C" {
 #define MIRBAX_ERROR_INVALID_FLAG_NUMBER     186u  /* a flag argument must be 0     */
 #define MIRBAX_ERROR_TIMEOUT                 1460u
 #define MIRBAX_ERROR_INVALID_ADDRESS         487u  /* index beyond the board        */
+#define MIRBAX_ERROR_OPERATION_ABORTED       995u  /* a wait was ended             */
 #define MIRBAX_ERROR_NOACCESS                998u  /* caller buffer not accessible  */
 #define MIRBAX_ERROR_NO_DATA_DETECTED        1104u /* no new measurement            */
 #define MIRBAX_ERROR_DEVICE_NOT_CONNECTED    1167u
