@@ -61,6 +61,10 @@ void Board::RegisterRequest(uint8_t request, RequestHandler handler) {
   requests_.Register(request, std::move(handler));
 }
 
+void Board::RegisterRequest(uint8_t request, uint16_t index, RequestHandler handler) {
+  requests_.Register(request, index, std::move(handler));
+}
+
 void Board::RegisterRegion(std::string name, std::span<uint8_t> bytes, RegionWriteHook afterWrite) {
   regions_.Register(std::move(name), Region{bytes, std::move(afterWrite)});
 }

@@ -101,6 +101,9 @@ class Board {
 
   // Only while the board is built (from the Register...Requests functions).
   void RegisterRequest(uint8_t request, RequestHandler handler);
+  // For a request whose index selects a register (VRQ_GEN_REGISTER): the
+  // handler of one index.
+  void RegisterRequest(uint8_t request, uint16_t index, RequestHandler handler);
   void RegisterRegion(std::string name, std::span<uint8_t> bytes, RegionWriteHook afterWrite = {});
   void RegisterOption(std::string name, uint64_t defaultValue, OptionHook onSet = {});
 

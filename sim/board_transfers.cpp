@@ -22,7 +22,7 @@ Outcome Board::ControlTransfer(const ControlSetup &setup, std::span<uint8_t> dat
   }
 
   std::lock_guard lock(mutex_);
-  const RequestHandler *handler = requests_.Find(setup.request);
+  const RequestHandler *handler = requests_.Find(setup.request, setup.index);
   const Reply reply = handler ? (*handler)(*this, request) : kStall;
   if (!reply) {
     log.Add(FormatControlLine(setup, {}));

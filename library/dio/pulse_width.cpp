@@ -45,16 +45,29 @@ void TCtrMonitorThread::RecordStableCounts(const std::vector<uint16_t> &A,
     if (A[i] == B[i]) MeasuredPulseWidth[i] = A[i];
 }
 
+namespace {
+
+// The board has gone (or its link was dropped): no reading will succeed.
+bool BoardGone(uint32_t result) {
+  return result == ERROR_DEVICE_REMOVED || result == ERROR_FILE_NOT_FOUND ||
+         result == ERROR_DEVICE_NOT_CONNECTED;
+}
+
+}  // namespace
+
 void TCtrMonitorThread::Execute(std::stop_token stop) {
-  // Read failures are ignored: a failed read leaves its array as it was.
+  // Other read failures are ignored: a failed read leaves its array as it
+  // was.
   std::vector<uint16_t> A(MeasuredPulseWidth.size()), B(MeasuredPulseWidth.size());
-  ::CTR_8254ReadAll(DI, B.data());
   std::vector<uint16_t> *current = &A, *other = &B;
-  do {
-    ::CTR_8254ReadAll(DI, current->data());
-    std::swap(current, other);
-    RecordStableCounts(A, B);
-  } while (!stop.stop_requested());
+  if (!BoardGone(::CTR_8254ReadAll(DI, B.data()))) {
+    do {
+      if (BoardGone(::CTR_8254ReadAll(DI, current->data()))) break;
+      std::swap(current, other);
+      RecordStableCounts(A, B);
+    } while (!stop.stop_requested());
+  }
+  ended_.Set();
 }
 
 namespace {

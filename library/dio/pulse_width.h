@@ -4,11 +4,14 @@
 // monitor only watches them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <stop_token>
 #include <thread>
 #include <vector>
+
+#include "core/sync.h"
 
 namespace mirbax {
 
@@ -23,6 +26,12 @@ class TCtrMonitorThread {
 
   void Start();
   void Stop();
+  // True once the worker has left its loop (asked to stop, or the board has
+  // gone) within the time given.
+  template <typename Rep, typename Period>
+  bool WaitUntilEnded(std::chrono::duration<Rep, Period> timeout) {
+    return ended_.WaitFor(timeout);
+  }
 
   // The latest stable value of counter `entry` (block * 3 + counter), or 0
   // when none is pending; the entry is 0 afterwards.
@@ -35,6 +44,7 @@ class TCtrMonitorThread {
   const uint32_t DI;
   std::mutex hListMutex;                    // guards MeasuredPulseWidth
   std::vector<uint16_t> MeasuredPulseWidth;  // 0 = no measurement pending
+  Event ended_;
   std::jthread thread_;
 };
 

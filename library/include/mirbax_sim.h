@@ -144,6 +144,27 @@ uint32_t MIRBAXSIM_ClearLog(uint32_t board);
  * caption<TAB>text<TAB>type.  *pSize as in MIRBAXSIM_GetLog. */
 uint32_t MIRBAXSIM_GetMessages(char *text, uint32_t *pSize);
 
+/* ---- Counters (sim/counter_model.h tells what the board answers) ------------ */
+
+/* The count counter `counter` (block * 3 + counter) reads now.  step 0 holds
+ * it stable; otherwise the count changes by `step` after every read. */
+uint32_t MIRBAXSIM_SetCounter(uint32_t board, uint32_t counter, uint16_t count, int32_t step);
+
+/* An edge on counter gate `gate`.  While the gate wait is armed
+ * (CTR_SetWaitGates), the board reports it on pipe 0x82 when `gate` is gate A
+ * and on 0x86 when it is gate B: 2 bytes, the number of events of that gate
+ * since arming.  87 for a gate beyond the board. */
+uint32_t MIRBAXSIM_TriggerGate(uint32_t board, uint32_t gate);
+
+/* Waits until the board has answered `reads` more reads of all counters.
+ * timeoutMs 0 waits without limit; else 1460 when the time runs out. */
+uint32_t MIRBAXSIM_WaitForCounterReads(uint32_t board, uint32_t reads, uint32_t timeoutMs);
+
+/* Waits until a host read is waiting for an event on the pipe of gate A (0,
+ * pipe 0x82) or gate B (1, pipe 0x86), one not reported before.  timeoutMs
+ * as above. */
+uint32_t MIRBAXSIM_WaitForGateReader(uint32_t board, uint32_t gate, uint32_t timeoutMs);
+
 #ifdef __cplusplus
 }
 #endif

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/sim_fixture.h"
+#include "core/device_table.h"
 
 namespace mirbax::testing {
 
@@ -52,6 +53,9 @@ class DioBoardTest : public SimBoardsTest, public ::testing::WithParamInterface<
   // capability record the open reads).
   void Plug(uint32_t pid, const std::function<void(uint32_t board)> &prepare = {}) {
     board_ = Attach(pid, GetParam());
+    // The output mirror outlives links (an entry keeps it across opens):
+    // start every test from a fresh one.
+    Dev[0].LastDIOData.clear();
     if (prepare) prepare(board_);
     MIRBAX_ReloadDeviceLinks();
     ASSERT_EQ(GetDevices(), 1u);

@@ -31,8 +31,11 @@ void ReportSingleBitWrite(uint32_t board, uint8_t size = 15) {
 class DioIO : public DioBoardTest {};
 MIRBAX_ON_EVERY_DRIVER(DioIO);
 
+// The same record cut before HasDIOWrite1.
+void ReportNoSingleBitWrite(uint32_t board) { ReportSingleBitWrite(board, 14); }
+
 TEST_P(DioIO, BitAndByteWritesSendTheWholeMirror) {
-  Plug(kFourBytes);
+  Plug(kFourBytes, ReportNoSingleBitWrite);
   const Bytes zeros(4, 0);
   const uint8_t outMask = 0x0F;
   ASSERT_EQ(DIO_Configure(0, 0, &outMask, zeros.data()), 0u);

@@ -122,7 +122,7 @@ TEST_F(ControlApiTest, FamilyHooksReportMissingModels) {
   const uint8_t levels[2] = {0xFF, 0x00};
   uint16_t counts = 0;
   EXPECT_EQ(MIRBAXSIM_SetAnalogInput(board_, 0, 1234), 50u);
-  EXPECT_EQ(MIRBAXSIM_SetDigitalInputs(board_, levels, 2), 50u);
+  EXPECT_EQ(MIRBAXSIM_SetDigitalInputs(board_, levels, 2), 0u);  // modelled
   EXPECT_EQ(MIRBAXSIM_GetDACOutput(board_, 0, &counts), 50u);
 }
 

@@ -226,7 +226,7 @@ TEST_F(CyUsbTest, CpuResetRegisterHoldsWhatWasWritten) {
 
 TEST_F(CyUsbTest, UnknownRequestsStall) {
   AttachOpen(0x8001);
-  for (uint8_t request : {uint8_t{0x10}, uint8_t{0x99}, uint8_t{0xFF}}) {
+  for (uint8_t request : {uint8_t{0x7E}, uint8_t{0x99}, uint8_t{0xFF}}) {
     const CyResult write = CyWrite(handle_, request, 0, 0, {0});
     EXPECT_FALSE(write.ok);
     EXPECT_EQ(write.error, 31u);

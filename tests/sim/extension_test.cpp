@@ -21,16 +21,16 @@ BoardIdentity Identity(uint16_t pid) {
   return identity;
 }
 
-// A toy family: request 0x10 writes a latch, 0x11 reads it back.
+// A toy family: request 0x7C writes a latch, 0x7D reads it back (codes no family uses).
 struct ToyFamily {
   std::array<uint8_t, 4> latch{};
   void Register(Board &board) {
-    board.RegisterRequest(0x10, [this](Board &, const ControlRequest &request) -> Reply {
+    board.RegisterRequest(0x7C, [this](Board &, const ControlRequest &request) -> Reply {
       if (request.setup.IsRead() || request.sent.size() > latch.size()) return mirbax::sim::kStall;
       std::copy(request.sent.begin(), request.sent.end(), latch.begin());
       return 0;
     });
-    board.RegisterRequest(0x11, [this](Board &, const ControlRequest &request) -> Reply {
+    board.RegisterRequest(0x7D, [this](Board &, const ControlRequest &request) -> Reply {
       const std::size_t count = std::min(request.reply.size(), latch.size());
       std::copy_n(latch.begin(), count, request.reply.begin());
       return static_cast<uint32_t>(count);
@@ -44,10 +44,10 @@ TEST(ExtensionTest, RegisteredRequestsAreDispatchedAndLogged) {
   ToyFamily toy;
   toy.Register(board);
   uint8_t sent[2] = {0x12, 0x34};
-  EXPECT_EQ(board.ControlTransfer(ControlSetup{0x40, 0x10, 0, 0, 2}, sent).error, 0u);
+  EXPECT_EQ(board.ControlTransfer(ControlSetup{0x40, 0x7C, 0, 0, 2}, sent).error, 0u);
   uint8_t answer[8] = {};
   const mirbax::sim::Outcome read =
-      board.ControlTransfer(ControlSetup{0xC0, 0x11, 0, 0, 3}, answer);
+      board.ControlTransfer(ControlSetup{0xC0, 0x7D, 0, 0, 3}, answer);
   EXPECT_EQ(read.error, 0u);
   EXPECT_EQ(read.bytes, 3u);
   EXPECT_EQ(answer[1], 0x34);
@@ -56,7 +56,7 @@ TEST(ExtensionTest, RegisteredRequestsAreDispatchedAndLogged) {
   ASSERT_NE(region, nullptr);
   EXPECT_EQ(region->bytes[0], 0x12);
   auto lock = board.Lock();
-  EXPECT_EQ(board.log.Text(), "C 40 10 0000 0000 0002 1234\nC c0 11 0000 0000 0003 123400\n");
+  EXPECT_EQ(board.log.Text(), "C 40 7c 0000 0000 0002 1234\nC c0 7d 0000 0000 0003 123400\n");
 }
 
 TEST(ExtensionTest, HandlerStallFails31) {
@@ -64,7 +64,7 @@ TEST(ExtensionTest, HandlerStallFails31) {
   ToyFamily toy;
   toy.Register(board);
   uint8_t tooMuch[5] = {};
-  EXPECT_EQ(board.ControlTransfer(ControlSetup{0x40, 0x10, 0, 0, 5}, tooMuch).error,
+  EXPECT_EQ(board.ControlTransfer(ControlSetup{0x40, 0x7C, 0, 0, 5}, tooMuch).error,
             mirbax::sim::kErrorGenFailure);
 }
 
