@@ -4,35 +4,14 @@
 #include "core/frame.h"
 #include "core/not_built_yet.h"
 
-MIRBAX_EXPORT uint32_t ADC_GetConfig(uint32_t, void *, uint32_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_SetConfig(uint32_t, const void *, uint32_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_RangeAll(uint32_t, const uint8_t *, int32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_Range1(uint32_t, uint32_t, uint8_t, int32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_ADMode(uint32_t, uint8_t, uint8_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_SetScanLimits(uint32_t, uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_SetOversample(uint32_t, uint8_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_QueryCal(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_SetCal(uint32_t, const char *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_SetCalAndSave(uint32_t, const char *, const char *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_Initialize(uint32_t, const void *, uint32_t *, const char *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_Start(uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_Stop(uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_BulkAcquire(uint32_t, uint32_t, void *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_BulkPoll(uint32_t, uint32_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_BulkAbort(uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_BulkMode(uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_BulkContinuousCallbackStart(uint32_t, uint32_t, uint32_t, uint32_t, PContCallback) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_BulkContinuousCallbackStartClocked(uint32_t, uint32_t, uint32_t, uint32_t, PContCallback, double *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_BulkContinuousRingStart(uint32_t, uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_BulkContinuousEnd(uint32_t, uint32_t *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_BulkContinuousDebug(uint32_t, uint32_t *, uint32_t *, uint32_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_GetImmediate(uint32_t, uint32_t, uint16_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_GetScan(uint32_t, uint16_t *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_GetScanV(uint32_t, double *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_GetTrigScan(uint32_t, uint16_t *, int32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_GetTrigScanV(uint32_t, double *, int32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_GetChannelV(uint32_t, uint32_t, double *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_GetCalRefV(uint32_t, uint32_t, double *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_GetBuf(uint32_t, uint16_t **, uint32_t *, void *, double) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_ReadData(uint32_t, const void *, uint32_t *, double *, double) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_FullStartRing(uint32_t, const void *, uint32_t *, const char *, double *, uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
