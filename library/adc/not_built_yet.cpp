@@ -7,9 +7,6 @@
 MIRBAX_EXPORT uint32_t ADC_QueryCal(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_SetCal(uint32_t, const char *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_SetCalAndSave(uint32_t, const char *, const char *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_BulkContinuousRingStart(uint32_t, uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_ReadData(uint32_t, const void *, uint32_t *, double *, double) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_FullStartRing(uint32_t, const void *, uint32_t *, const char *, double *, uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_InitFastITScanV(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_ResetFastITScanV(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_SetFastITScanVChannels(uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
