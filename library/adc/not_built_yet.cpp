@@ -4,9 +4,6 @@
 #include "core/frame.h"
 #include "core/not_built_yet.h"
 
-MIRBAX_EXPORT uint32_t ADC_QueryCal(uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_SetCal(uint32_t, const char *) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t ADC_SetCalAndSave(uint32_t, const char *, const char *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_InitFastITScanV(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_ResetFastITScanV(uint32_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t ADC_SetFastITScanVChannels(uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
