@@ -29,6 +29,9 @@ void TADCContAcqWorker::SendStart() {
 }
 
 void TADCContAcqWorker::SendStop() {
+  // A board that has gone gets no request: a transfer on its entry would
+  // leave a dead handle for this thread in the entry's handle table.
+  if (!Dev[DI].bGotHandle) return;
   if (BCStyle == bsDIO)
     _GenericVendorWrite(DI, VRQ_BC_CONTROL, 0x10, 0, 0, nullptr);
   else
@@ -83,6 +86,9 @@ void TADCContAcqWorker::Execute() {
     uint32_t transferred = 0;
     if (const uint32_t result = _GenericBulk(DI, TargetPipe, buffer->ADBuf.data(),
                                              uint32_t(buffer->ADBuf.size()), transferred)) {
+      // The end aborts the read it finds in progress: that is the orderly
+      // stop, not a failure of the stream.
+      if (Terminated() && result == ERROR_OPERATION_ABORTED) break;
       RecordFailure(result);
       SendStop();
       return;
@@ -141,8 +147,9 @@ void EndContinuous(uint32_t di, TDeviceData &device, uint32_t *pIOStatus) {
   bufWorker->hDataBufSem.Release();
   // The abort ends a read in progress.  A read the worker began just after
   // an abort would wait for a full buffer: abort again until it has ended.
+  // A board that has gone has ended its reads already.
   do {
-    AbortPipe(di, kTargetPipe);
+    if (device.bGotHandle) AbortPipe(di, kTargetPipe);
   } while (!acqWorker->WaitFor(std::chrono::milliseconds(100)));
   acqWorker->Join();
   bufWorker->Join();

@@ -83,3 +83,8 @@ class TRingAcqData {
 };
 
 }  // namespace mirbax
+
+// The callback of the ring acquisition (a PContCallback): copies each block
+// into the ring of device Context.
+extern "C" void BGRingContCallback(uint16_t *pBuf, uint32_t BufSize, uint32_t Flags,
+                                   uint32_t Context);

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "adc/adc_codes.h"
 #include "common/sim_fixture.h"
+#include "core/device_table.h"
 
 namespace mirbax::testing {
 
@@ -22,6 +24,30 @@ inline constexpr uint32_t kDioOnly = 0x8001;
 
 class AdcTest : public SimBoardsTest {
  protected:
+  // A board that vanished keeps its entry until it is closed: close every
+  // entry so that each test finds its board at index 0.
+  void SetUp() override {
+    CloseAll();
+    SimBoardsTest::SetUp();
+  }
+  void TearDown() override {
+    CloseAll();
+    SimBoardsTest::TearDown();
+  }
+  // Ends what a test left running and drops its workers.
+  static void CloseAll() {
+    for (uint32_t i = 0; i < 32; ++i) {
+      if (Dev[i].ADCContAcqWorker) ADC_BulkContinuousEnd(i, nullptr);
+      Dev[i].ADCWorker.reset();
+      MIRBAX_CloseDevice(i);
+    }
+  }
+  // ForgetEverything for tests that plug several boards in turn.
+  static void Replug() {
+    CloseAll();
+    ForgetEverything();
+  }
+
   // Plugs in and links a board, opens it, and clears its log.
   uint32_t Plug(uint32_t pid, uint32_t driver = MIRBAXSIM_DRIVER_CYUSB3) {
     board_ = AttachAndLink(pid, driver);

@@ -100,7 +100,7 @@ TEST_F(ConfigFunctions, ScanLimitsCheckedThenWritten) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.start * 1000 + c.end);
-    ForgetEverything();
+    Replug();
     Plug(c.pid);
     EXPECT_EQ(ADC_SetScanLimits(0, c.start, c.end), c.result);
     if (c.result != 0) {
@@ -170,7 +170,7 @@ TEST_F(ConfigFunctions, DioStreamBoardTakesItsTwoBytes) {
 
 TEST_F(ConfigFunctions, BoardsWithoutABlockRefuseEveryFunction) {
   for (uint32_t pid : {kImmediateAdc, kDioOnly}) {
-    ForgetEverything();
+    Replug();
     Plug(pid);
     uint8_t buf[32] = {};
     uint32_t size = 32;
