@@ -15,8 +15,6 @@ MIRBAX_EXPORT uint32_t CustomEEPROMWrite(uint32_t, uint32_t, uint32_t, const voi
 MIRBAX_EXPORT uint32_t MIRBAX_FlashRead(uint32_t, uint32_t, uint32_t *, void *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t MIRBAX_FlashWrite(uint32_t, uint32_t, uint32_t, const void *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t MIRBAX_FlashEraseSector(uint32_t, int32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t MIRBAX_UploadFirmware(uint32_t, const void *, uint32_t) { return mirbax::NotBuiltYet(); }
-MIRBAX_EXPORT uint32_t MIRBAX_UploadD15LoFirmwaresByPID(const char *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t MIRBAX_OfflineWrite1(uint32_t, uint32_t, uint16_t) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t MIRBAX_OfflineRead1(uint32_t, uint32_t, uint16_t *) { return mirbax::NotBuiltYet(); }
 MIRBAX_EXPORT uint32_t MIRBAX_ClearFIFO(uint32_t, uint32_t) { return mirbax::NotBuiltYet(); }
