@@ -470,7 +470,9 @@ TEST_P(GlobalTick, RatesWithoutADivisorAreRefused) {
                      std::numeric_limits<double>::quiet_NaN()}) {
     double hz = bad;
     EXPECT_EQ(Set(hz, MIRBAX_ERROR_INVALID_PARAMETER), -1) << bad;
-    if (!std::isnan(bad)) EXPECT_EQ(hz, bad) << "left as it was";
+    if (!std::isnan(bad)) {
+      EXPECT_EQ(hz, bad) << "left as it was";
+    }
   }
 }
 
