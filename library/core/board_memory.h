@@ -35,6 +35,10 @@ inline constexpr uint16_t kGenRegReadDefaults = 0x20;
 inline constexpr uint16_t kGenRegWriteDefaults = 0x22;
 inline constexpr uint16_t kGenRegGlobalTick = 0x8001;
 
+// The USB controller's CPU control register (request CUR_RAM_WRITE, address
+// = value): 1 holds the CPU in reset, 0 lets it run.
+inline constexpr uint16_t kCpuControlRegister = 0xE600;
+
 // The board's processor clock, which the global tick divides.
 inline constexpr double kCPUHz = 12'000'000.0;
 

@@ -1,5 +1,6 @@
 // Entry points kept for debugging and for older applications; most perform
 // no operation.
+#include <algorithm>
 #include <cstdint>
 
 #include "core/caller_memory.h"

@@ -1,5 +1,6 @@
 #include "core/firmware_loader.h"
 
+#include "core/board_memory.h"
 #include "core/caller_memory.h"
 #include "core/frame.h"
 #include "core/links.h"
@@ -9,8 +10,6 @@
 namespace mirbax {
 
 namespace {
-
-constexpr uint16_t kCpuControlRegister = 0xE600;
 
 void LoaderMessage(const std::string &text) {
   platform::MessageBox(kLoaderCaption, text, kLoaderMessageType);

@@ -16,7 +16,6 @@ namespace mirbax {
 namespace {
 
 constexpr uint32_t kMaxStreamingBlockSize = 0x1F00000;
-constexpr uint16_t kCpuControlRegister = 0xE600;
 
 uint32_t RoundUpTo(uint32_t value, uint32_t multiple) {
   return (value + multiple - 1) / multiple * multiple;
