@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "core/result_codes.h"
 #include "platform/common/safe_memory.h"
@@ -31,6 +32,24 @@ inline uint32_t CopyFromCaller(void *destination, const void *callerSource, std:
 
 inline uint32_t CopyToCaller(void *callerDestination, const void *source, std::size_t size) {
   return platform::SafeWrite(callerDestination, source, size) ? ERROR_SUCCESS : ERROR_NOACCESS;
+}
+
+// Copies `size` caller bytes into `work` (resized to hold them); 998 when
+// they cannot be read.  The buffer grows as the copy goes, so a size far
+// beyond the caller's memory fails at its first unreadable page instead of
+// allocating and zeroing the whole size first.
+inline uint32_t CopyCallerBuffer(std::vector<uint8_t> &work, const void *callerSource,
+                                 std::size_t size) {
+  constexpr std::size_t kStep = std::size_t{1} << 20;
+  work.clear();
+  const auto *from = static_cast<const uint8_t *>(callerSource);
+  for (std::size_t done = 0; done < size;) {
+    const std::size_t step = size - done < kStep ? size - done : kStep;
+    work.resize(done + step);
+    if (!platform::SafeRead(work.data() + done, from + done, step)) return ERROR_NOACCESS;
+    done += step;
+  }
+  return ERROR_SUCCESS;
 }
 
 template <typename T>

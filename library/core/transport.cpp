@@ -64,8 +64,8 @@ bool CyControlTransfer(Handle handle, uint8_t requestType, uint8_t request, uint
 // _Cy_GenericRead: failures are the driver's code, never mapped.
 uint32_t CyControlRead(uint32_t DeviceIndex, uint8_t requestType, uint8_t Request, uint16_t Value,
                        uint16_t Index, uint32_t &DataSize, void *pData) {
-  std::vector<uint8_t> work(DataSize);
-  if (const uint32_t fault = CopyFromCaller(work.data(), pData, DataSize)) return fault;
+  std::vector<uint8_t> work;
+  if (const uint32_t fault = CopyCallerBuffer(work, pData, DataSize)) return fault;
   const Handle handle = GetThreadHandleForDevice(DeviceIndex);
   uint32_t received = 0;
   if (!CyControlTransfer(handle, requestType, Request, Value, Index, work, received))
@@ -141,8 +141,8 @@ uint32_t _GenericVendorRead(uint32_t DeviceIndex, uint8_t Request, uint16_t Valu
     return CyControlRead(DeviceIndex, kVendorRead, Request, Value, Index, DataSize, pData);
   if (type != dtWinUSB) return ERROR_NOT_SUPPORTED;
 
-  std::vector<uint8_t> work(DataSize);
-  if (const uint32_t fault = CopyFromCaller(work.data(), pData, DataSize)) return fault;
+  std::vector<uint8_t> work;
+  if (const uint32_t fault = CopyCallerBuffer(work, pData, DataSize)) return fault;
   uint32_t received = 0;
   if (!WinUsbControlRead(DeviceIndex, kVendorRead, Request, Value, Index, work, received))
     return GetMappedFailure(DeviceIndex);
@@ -154,8 +154,8 @@ uint32_t _GenericVendorWrite(uint32_t DeviceIndex, uint8_t Request, uint16_t Val
                              uint32_t DataSize, const void *pData) {
   const TUSBDriverType type = Dev[DeviceIndex].USBDriverType;
   if (type != dtWinUSB && !IsCyUSB(type)) return ERROR_NOT_SUPPORTED;
-  std::vector<uint8_t> work(DataSize);
-  if (const uint32_t fault = CopyFromCaller(work.data(), pData, DataSize)) return fault;
+  std::vector<uint8_t> work;
+  if (const uint32_t fault = CopyCallerBuffer(work, pData, DataSize)) return fault;
 
   const Handle handle = GetThreadHandleForDevice(DeviceIndex);
   bool ok;
@@ -180,8 +180,8 @@ uint32_t _GenericControlRead(uint32_t DeviceIndex, uint8_t RequestType, uint8_t 
                              uint16_t Value, uint16_t Index, uint32_t &DataSize, void *pData) {
   if (Dev[DeviceIndex].USBDriverType != dtWinUSB)
     return _Cy_GenericRead(DeviceIndex, RequestType, Request, Value, Index, DataSize, pData);
-  std::vector<uint8_t> work(DataSize);
-  if (const uint32_t fault = CopyFromCaller(work.data(), pData, DataSize)) return fault;
+  std::vector<uint8_t> work;
+  if (const uint32_t fault = CopyCallerBuffer(work, pData, DataSize)) return fault;
   uint32_t received = 0;
   if (!WinUsbControlRead(DeviceIndex, uint8_t(RequestType | 0x80), Request, Value, Index, work,
                          received))
