@@ -56,7 +56,7 @@ bool ControlTransfer(sim::Board &board, const void *input, uint32_t inputSize, v
   if (output && outputSize >= headerSize) {
     auto *answer = static_cast<uint8_t *>(output);
     std::memmove(answer, block, headerSize);
-    if (setup.IsRead()) std::memcpy(answer + headerSize, stage.data(), outcome.bytes);
+    if (setup.IsRead() && outcome.bytes > 0) std::memcpy(answer + headerSize, stage.data(), outcome.bytes);
   }
   Report(bytesReturned, headerSize + outcome.bytes);
   return true;
