@@ -7,11 +7,14 @@ namespace mirbax {
 
 inline constexpr uint32_t ERROR_SUCCESS = 0;
 inline constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
+inline constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
 inline constexpr uint32_t ERROR_TOO_MANY_OPEN_FILES = 4;
 inline constexpr uint32_t ERROR_ACCESS_DENIED = 5;
 inline constexpr uint32_t ERROR_INVALID_HANDLE = 6;
 inline constexpr uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr uint32_t ERROR_INVALID_DATA = 13;
+inline constexpr uint32_t ERROR_OUTOFMEMORY = 14;
+inline constexpr uint32_t ERROR_NOT_READY = 21;
 inline constexpr uint32_t ERROR_BAD_LENGTH = 24;
 inline constexpr uint32_t ERROR_SEEK = 25;
 inline constexpr uint32_t ERROR_READ_FAULT = 30;
@@ -21,6 +24,7 @@ inline constexpr uint32_t ERROR_NOT_SUPPORTED = 50;
 inline constexpr uint32_t ERROR_DUP_NAME = 52;
 inline constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
 inline constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr uint32_t ERROR_ALREADY_EXISTS = 183;
 inline constexpr uint32_t ERROR_INVALID_FLAG_NUMBER = 186;
 inline constexpr uint32_t ERROR_NO_SUCH_DEVICE = 433;
 inline constexpr uint32_t ERROR_INVALID_ADDRESS = 487;
