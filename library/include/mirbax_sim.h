@@ -165,6 +165,59 @@ uint32_t MIRBAXSIM_WaitForCounterReads(uint32_t board, uint32_t reads, uint32_t 
  * as above. */
 uint32_t MIRBAXSIM_WaitForGateReader(uint32_t board, uint32_t gate, uint32_t timeoutMs);
 
+/* ---- Analog output and the digital stream --------------------------------
+ * See docs/analog-output.md for what each board kind does with the DAC
+ * requests.  Options of these boards:
+ *   "dac_fifo_paused"  waveform-FIFO boards: 1 = the board takes nothing on
+ *                      pipe 0x02 (the transfers wait) until set back to 0.
+ *   "stream_out_limit" digital-stream boards: the most bytes one transfer to
+ *                      pipe 0x02 is taken (0, the default: all of it).
+ * Region "dacrange": the 2 bytes a DAC-through-stream board reports for
+ * VRQ_DAC_RANGE. */
+
+/* One word that reached the waveform FIFO (pipe 0x02), with the board's state
+ * when it arrived. */
+typedef struct MIRBAXSIM_DACFifoEntry {
+  uint16_t Word;      /* the sample word as sent: count and flag bits */
+  uint16_t Divisor;   /* the clock divisor set then */
+  uint8_t Started;    /* 1: the output had been started */
+  uint8_t Interlock;  /* 1: the interlock was on */
+  uint16_t Reserved;
+} MIRBAXSIM_DACFifoEntry;
+
+/* Takes the FIFO words recorded since the last call, oldest first.
+ * *pCount: room in entries on entry, entries stored on return (122 and the
+ * count needed when there is not room for all; entries may be null to ask).
+ * 50 on a board without a waveform FIFO. */
+uint32_t MIRBAXSIM_ReadDACFifo(uint32_t board, MIRBAXSIM_DACFifoEntry *entries, uint32_t *pCount);
+
+typedef struct MIRBAXSIM_DACState {
+  uint32_t RangeCode;          /* the last range code written (VRQ_DAC_RANGE) */
+  uint32_t Divisor;            /* waveform clock divisor of the 12 MHz clock */
+  uint32_t Started;            /* the waveform output runs */
+  uint32_t Interlock;          /* the interlock is on */
+  uint32_t Prepares;           /* prepare requests so far */
+  uint32_t DataPointerResets;  /* data-pointer resets so far */
+  uint32_t SlowWaveSetup;      /* value of the last slow-waveform set-up (0: none) */
+} MIRBAXSIM_DACState;
+
+/* The analog-output state; 50 on a board without DACs. */
+uint32_t MIRBAXSIM_GetDACState(uint32_t board, MIRBAXSIM_DACState *pState);
+
+typedef struct MIRBAXSIM_DigitalStreamState {
+  uint32_t Direction;  /* 0 never opened, 1 opened for writing, 2 for reading */
+  uint32_t Disables;   /* bit 0 write clock off, bit 1 read clock off */
+  double WriteHz;      /* the clocks the oscillators make (0 = off) */
+  double ReadHz;
+} MIRBAXSIM_DigitalStreamState;
+
+/* The digital stream's state; 50 on a board without one. */
+uint32_t MIRBAXSIM_GetDigitalStreamState(uint32_t board, MIRBAXSIM_DigitalStreamState *pState);
+
+/* Takes the words the digital stream has received on pipe 0x02 since the
+ * last call; *pCount as in MIRBAXSIM_ReadDACFifo. */
+uint32_t MIRBAXSIM_ReadDigitalStream(uint32_t board, uint16_t *words, uint32_t *pCount);
+
 #ifdef __cplusplus
 }
 #endif
