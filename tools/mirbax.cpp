@@ -33,7 +33,7 @@ const Command kCommands[] = {
     {"eeprom", "read and write the custom EEPROM area", EepromCommand},
     {"scan", "read one scan of the analog inputs", ScanCommand},
     {"acquire", "stream analog samples to CSV or binary, optionally plot them", AcquireCommand},
-    {"dac", "set analog outputs", DacCommand},
+    {"dac", "set analog outputs, or play a waveform from a CSV file", DacCommand},
     {"firmware", "load firmware into the boards waiting for it, from a script", FirmwareCommand},
 };
 

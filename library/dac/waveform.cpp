@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/board_memory.h"
 #include "core/caller_memory.h"
 #include "core/frame.h"
 #include "core/transport.h"
@@ -31,6 +30,13 @@ uint16_t DACDivisorFromRate(double &ClockHz) {
 }
 
 namespace {
+
+// The board tick that paces a slow-waveform board.  Goes through the
+// exported global-tick function until the device layer's WriteGlobalTick is
+// reachable from here.
+uint32_t WriteGlobalTick(uint32_t DeviceIndex, double &Hz) {
+  return ::MIRBAX_SetGlobalTickRate(DeviceIndex, &Hz);
+}
 
 uint32_t SetWaveformDivisor(uint32_t DeviceIndex, TDeviceData &device, double &ClockHz) {
   device.CtrDivisor = DACDivisorFromRate(ClockHz);

@@ -1,0 +1,67 @@
+// Queueing waveform frames (DACOutputFrame) next to a plain memcpy of the
+// same bytes: the caller's cost of handing the library a frame.
+#include <benchmark/benchmark.h>
+#include <mirbax.h>
+#include <mirbax_sim.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kChannels = 5;  // the waveform board's DACsUsed
+
+// A waveform-FIFO board with its output open; the board takes data as fast
+// as the worker sends it.
+class OpenWaveformBoard {
+ public:
+  OpenWaveformBoard() {
+    MIRBAXSIM_Reset();
+    MIRBAXSIM_Attach(0x4001, MIRBAXSIM_DRIVER_CYUSB3, &board_);
+    MIRBAX_ReloadDeviceLinks();
+    double hz = 1'000'000;
+    ok_ = DACOutputOpen(0, &hz) == 0;
+  }
+  ~OpenWaveformBoard() {
+    DACOutputCloseNoEnd(0, 0);
+    MIRBAXSIM_Reset();
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  uint32_t board_ = 0;
+  bool ok_ = false;
+};
+
+void BM_DACOutputFrame(benchmark::State &state) {
+  const auto points = uint32_t(state.range(0));
+  const std::vector<uint16_t> frame(points * kChannels, 0x0555);
+  OpenWaveformBoard board;
+  if (!board.ok()) {
+    state.SkipWithError("the output did not open");
+    return;
+  }
+  uint64_t refused = 0;
+  for (auto _ : state) {
+    // A full queue is refused at once; that retry is part of the cost.
+    while (DACOutputFrame(0, points, frame.data()) == 21) ++refused;
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frame.size() * 2));
+  state.counters["refused"] = double(refused);
+}
+BENCHMARK(BM_DACOutputFrame)->Arg(100)->Arg(1000)->Arg(6400);
+
+void BM_MemcpyOfAFrame(benchmark::State &state) {
+  const auto points = std::size_t(state.range(0));
+  const std::vector<uint16_t> frame(points * kChannels, 0x0555);
+  std::vector<uint16_t> copy(frame.size());
+  for (auto _ : state) {
+    std::memcpy(copy.data(), frame.data(), frame.size() * 2);
+    benchmark::DoNotOptimize(copy.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frame.size() * 2));
+}
+BENCHMARK(BM_MemcpyOfAFrame)->Arg(100)->Arg(1000)->Arg(6400);
+
+}  // namespace
