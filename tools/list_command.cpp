@@ -50,9 +50,11 @@ std::string Capabilities(uint32_t index, uint32_t dioBytes, uint32_t counters) {
   auto add = [&](const std::string &word) { words += (words.empty() ? "" : ", ") + word; };
   if (dioBytes) add(std::to_string(dioBytes * 8) + " DIO lines");
   if (counters) add(std::to_string(counters * 3) + " counters");
+  // The library hands out the record from its second field (Rev) on.
   TPNPData record{};
-  uint32_t size = sizeof record;
-  if (MIRBAX_QuerySimplePNPData(index, &record, &size) == 0 && record.PNPSize > 0) {
+  uint32_t size = sizeof record - 1;
+  if (MIRBAX_QuerySimplePNPData(index, reinterpret_cast<uint8_t *>(&record) + 1, &size) == 0 &&
+      size > 0) {
     if (record.nADCConfigBytes) add("ADC");
     if (record.nDACWords) add(std::to_string(record.nDACWords) + " DAC words");
     if (record.HasDeb) add("debounce");
