@@ -8,7 +8,6 @@
 
 namespace mirbax {
 
-inline constexpr uint32_t ERROR_NOT_READY = 21;
 inline constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
 inline constexpr uint32_t ERROR_NO_DATA = 232;
 // A ring reader fell more than one ring behind the writer: samples were
