@@ -39,6 +39,10 @@ class AdcTest : public SimBoardsTest {
     for (uint32_t i = 0; i < 32; ++i) {
       if (Dev[i].ADCContAcqWorker) ADC_BulkContinuousEnd(i, nullptr);
       Dev[i].ADCWorker.reset();
+      Dev[i].FastITConfig.clear();
+      Dev[i].FastITBakConfig.clear();
+      Dev[i].CSA_FastConfig.clear();
+      Dev[i].CSA_FastBakConfig.clear();
       MIRBAX_CloseDevice(i);
     }
   }
