@@ -12,6 +12,7 @@
 #include <mirbax.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -136,37 +137,65 @@ ScanGeometry GeometryOf(const TDeviceData &device, std::span<const uint8_t> bloc
   return geometry;
 }
 
-// The doubles of `scans` scans of samples.
-std::vector<double> PrepareData(const TDeviceData &device, std::span<const uint8_t> block,
-                                const ScanGeometry &geometry, std::span<const uint16_t> samples,
-                                uint64_t scans) {
-  std::vector<double> values;
+// Converts `scans` scans of samples and writes the doubles to the caller's
+// pData, in chunks small enough to stay in the cache: each chunk is
+// converted, then copied out with the fault-safe copy (an unwritable pData
+// throws CallerMemoryFault).
+class TVoltsWriter {
+ public:
+  explicit TVoltsWriter(double *pData) : pData_(pData) {}
+  void Put(double value) {
+    chunk_[used_++] = value;
+    if (used_ == kChunk) Flush();
+  }
+  void Flush() {
+    if (used_ == 0) return;
+    if (CopyToCaller(pData_, chunk_.data(), used_ * sizeof(double)) != ERROR_SUCCESS)
+      throw CallerMemoryFault();
+    pData_ += used_;
+    used_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 8192;
+  double *pData_;
+  std::array<double, kChunk> chunk_;
+  std::size_t used_ = 0;
+};
+
+void PrepareData(const TDeviceData &device, std::span<const uint8_t> block,
+                 const ScanGeometry &geometry, const uint16_t *samples, uint64_t scans,
+                 double *pData) {
+  auto writer = std::make_unique<TVoltsWriter>(pData);
   if (!device.bADCBulk) {
-    values.resize(scans * 3);
     for (uint64_t s = 0; s < scans; ++s) {
       const uint16_t *scan = &samples[s * 4];
-      values[s * 3] = CountsToVolts(scan[0], 1, block[0]);
-      values[s * 3 + 1] = CountsToVolts(scan[1], 1, block[1]);
-      values[s * 3 + 2] = double(uint32_t(scan[2]) << 16 | scan[3]);
+      writer->Put(CountsToVolts(scan[0], 1, block[0]));
+      writer->Put(CountsToVolts(scan[1], 1, block[1]));
+      writer->Put(double(uint32_t(scan[2]) << 16 | scan[3]));
     }
-    return values;
+    writer->Flush();
+    return;
   }
   const std::size_t channels = geometry.channels.size();
   const uint32_t oversample = geometry.oversample;
-  std::vector<uint8_t> ranges(channels);
+  std::vector<TVoltsScale> scales;
+  scales.reserve(channels);
   for (std::size_t c = 0; c < channels; ++c)
-    ranges[c] = block[RangeByteIndex(geometry.channels[c], device.RangeShift)];
-  values.resize(scans * channels);
-  const uint16_t *sample = samples.data();
-  double *value = values.data();
-  for (uint64_t s = 0; s < scans; ++s) {
-    for (std::size_t c = 0; c < channels; ++c) {
-      uint32_t sum = 0;
-      for (uint32_t k = 0; k < oversample; ++k) sum += *sample++;
-      *value++ = CountsToVolts(sum, oversample, ranges[c]);
+    scales.emplace_back(block[RangeByteIndex(geometry.channels[c], device.RangeShift)], oversample);
+  const uint16_t *sample = samples;
+  if (channels == 1 && oversample == 1) {  // the common single-input stream
+    for (uint64_t s = 0; s < scans; ++s) writer->Put(scales[0](*sample++));
+  } else {
+    for (uint64_t s = 0; s < scans; ++s) {
+      for (std::size_t c = 0; c < channels; ++c) {
+        uint32_t sum = 0;
+        for (uint32_t k = 0; k < oversample; ++k) sum += *sample++;
+        writer->Put(scales[c](sum));
+      }
     }
   }
-  return values;
+  writer->Flush();
 }
 
 // The reader's side of one ADC_ReadData call.
@@ -182,8 +211,8 @@ class RingReader {
     ended_ = waiting.ended;
     return waiting.samples / scanSamples_;
   }
-  bool TakeScans(std::vector<uint16_t> &into, uint64_t fromScan, uint64_t scans) {
-    if (ring_.ReadRingSamples(into.data() + fromScan * scanSamples_, scans * scanSamples_))
+  bool TakeScans(uint16_t *into, uint64_t fromScan, uint64_t scans) {
+    if (ring_.ReadRingSamples(into + fromScan * scanSamples_, scans * scanSamples_))
       return true;
     overrun_ = true;
     return false;
@@ -213,7 +242,7 @@ class RingReader {
 // Takes up to `wanted` scans into `samples`; returns the scans taken.
 // Timeout 0: what is waiting now.  Positive: as many as arrive in time.
 // Negative: all of them or none.
-uint64_t GatherScans(RingReader &reader, std::vector<uint16_t> &samples, uint64_t wanted,
+uint64_t GatherScans(RingReader &reader, uint16_t *samples, uint64_t wanted,
                      double Timeout) {
   if (Timeout == 0) {
     const uint64_t scans = std::min(wanted, reader.ScansWaiting());
@@ -253,9 +282,10 @@ uint32_t ReadData(TDeviceData &device, const void *pConfigBuf, uint32_t *ScansTo
   if (scanSamples == 0 || scanSamples > ring->RingBuffer.size()) return ERROR_INVALID_PARAMETER;
   if (Timeout < 0 && wanted * scanSamples > ring->RingBuffer.size()) return ERROR_INVALID_PARAMETER;
 
-  std::vector<uint16_t> samples(wanted * scanSamples);
+  // The gathered samples: every one is written before it is read.
+  const auto samples = std::make_unique_for_overwrite<uint16_t[]>(wanted * scanSamples);
   RingReader reader(*ring, scanSamples, Timeout == 0 ? Deadline{} : DeadlineAfter(std::fabs(Timeout)));
-  const uint64_t scans = GatherScans(reader, samples, wanted, Timeout);
+  const uint64_t scans = GatherScans(reader, samples.get(), wanted, Timeout);
   if (scans == 0) {
     WriteCaller(ScansToRead, 0u);
     if (reader.overrun()) {
@@ -265,9 +295,7 @@ uint32_t ReadData(TDeviceData &device, const void *pConfigBuf, uint32_t *ScansTo
     return ERROR_TIMEOUT;
   }
   WriteCaller(ScansToRead, uint32_t(scans));
-  const std::vector<double> values = PrepareData(device, block, geometry, samples, scans);
-  if (CopyToCaller(pData, values.data(), values.size() * sizeof(double)) != ERROR_SUCCESS)
-    throw CallerMemoryFault();
+  PrepareData(device, block, geometry, samples.get(), scans, pData);
   return ERROR_SUCCESS;
 }
 

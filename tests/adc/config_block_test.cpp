@@ -27,6 +27,17 @@ TEST(CountsToVolts, FollowsTheRangeCodes) {
   EXPECT_DOUBLE_EQ(CountsToVolts(1000.0 + 1001.0, 2, 0), 1000.5 / 65536 * 10);
 }
 
+TEST(CountsToVolts, TheFoldedScaleGivesTheSameBits) {
+  for (int range = 0; range < 16; ++range)
+    for (uint32_t conversions : {1u, 2u, 3u, 64u, 256u})
+      for (uint32_t mean : {0u, 1u, 12345u, 32768u, 65535u}) {
+        const double sum = double(mean) * conversions + (conversions > 1 ? 1 : 0);
+        EXPECT_EQ(TVoltsScale(uint8_t(range), conversions)(sum),
+                  CountsToVolts(sum, conversions, uint8_t(range)))
+            << range << " " << conversions << " " << mean;
+      }
+}
+
 TEST(ConfigBlockRules, ScanLimitsInBothForms) {
   std::vector<uint8_t> block(21, 0);
   StoreScanLimits(block, 18, 63, true);

@@ -1,0 +1,113 @@
+// Analog-input throughput on simulated boards, each next to memcpy of the
+// same bytes in the same run:
+//   - continuous acquisition through the buffer pool (16 KiB, 64 KiB and
+//     1 MiB buffers): bytes and samples per second reaching the callback;
+//   - ADC_ReadData: samples per second converted to volts from the ring.
+#include <benchmark/benchmark.h>
+#include <mirbax.h>
+#include <mirbax_sim.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "adc/ring.h"
+
+namespace {
+
+constexpr uint32_t kAdc16 = 0x8040;
+std::atomic<uint64_t> gBytes{0};
+
+void CountingCallback(uint16_t *, uint32_t BufSize, uint32_t, uint32_t) {
+  gBytes.fetch_add(BufSize, std::memory_order_relaxed);
+}
+
+uint32_t PlugBoard() {
+  MIRBAXSIM_Reset();
+  uint32_t board = 0;
+  MIRBAXSIM_Attach(kAdc16, MIRBAXSIM_DRIVER_CYUSB3, &board);
+  MIRBAX_ReloadDeviceLinks();
+  MIRBAXSIM_SetOption(board, "adc_pattern", 1);
+  return board;
+}
+
+void BM_ContinuousThroughPool(benchmark::State &state) {
+  const uint32_t bufSize = uint32_t(state.range(0));
+  PlugBoard();
+  gBytes = 0;
+  if (ADC_BulkContinuousCallbackStart(0, bufSize, 8, 0, CountingCallback) != 0) {
+    state.SkipWithError("start failed");
+    return;
+  }
+  const uint64_t chunk = 64ull << 20;  // 64 MiB per iteration
+  uint64_t target = 0;
+  for (auto _ : state) {
+    target += chunk;
+    while (gBytes.load(std::memory_order_relaxed) < target) std::this_thread::yield();
+  }
+  ADC_BulkContinuousEnd(0, nullptr);
+  state.SetBytesProcessed(int64_t(target));
+  state.counters["samples/s"] =
+      benchmark::Counter(double(target / 2), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ContinuousThroughPool)->Arg(16 << 10)->Arg(64 << 10)->Arg(1 << 20)->UseRealTime();
+
+void BM_MemcpyOfBuffers(benchmark::State &state) {
+  const std::size_t bufSize = std::size_t(state.range(0));
+  std::vector<uint8_t> from(bufSize, 1), to(bufSize);
+  const uint64_t chunk = 64ull << 20;
+  for (auto _ : state) {
+    for (uint64_t done = 0; done < chunk; done += bufSize) {
+      std::memcpy(to.data(), from.data(), bufSize);
+      benchmark::ClobberMemory();
+    }
+  }
+  state.SetBytesProcessed(int64_t(state.iterations() * chunk));
+  state.counters["samples/s"] = benchmark::Counter(double(state.iterations() * chunk / 2),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_MemcpyOfBuffers)->Arg(16 << 10)->Arg(64 << 10)->Arg(1 << 20);
+
+constexpr uint32_t kRingBytes = 4 << 20;
+constexpr uint32_t kScans = 1 << 20;  // one channel, one conversion: a sample a scan
+
+void BM_ReadDataConversion(benchmark::State &state) {
+  const uint32_t board = PlugBoard();
+  MIRBAXSIM_SetOption(board, "sample_rate", 1);  // the test feeds the ring itself
+  ADC_BulkContinuousRingStart(0, kRingBytes, 0);
+  std::vector<uint8_t> block(20, 1);  // +-10 V
+  block[18] = 0;
+  block[19] = 0;
+  std::vector<uint16_t> samples(kScans);
+  for (uint32_t i = 0; i < kScans; ++i) samples[i] = uint16_t(i);
+  std::vector<double> volts(kScans);
+  for (auto _ : state) {
+    state.PauseTiming();
+    BGRingContCallback(samples.data(), kScans * 2, 0, 0);
+    state.ResumeTiming();
+    uint32_t scans = kScans;
+    if (ADC_ReadData(0, block.data(), &scans, volts.data(), 0) != 0 || scans != kScans)
+      state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(volts.data());
+  }
+  ADC_BulkContinuousEnd(0, nullptr);
+  state.SetItemsProcessed(int64_t(state.iterations() * kScans));
+  state.SetBytesProcessed(int64_t(state.iterations() * kScans * 2));
+}
+BENCHMARK(BM_ReadDataConversion);
+
+// memcpy of the same samples (2 bytes each) and of the doubles they become.
+void BM_MemcpyOfSamples(benchmark::State &state) {
+  const std::size_t bytes = std::size_t(kScans) * std::size_t(state.range(0));
+  std::vector<uint8_t> from(bytes, 1), to(bytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(int64_t(state.iterations() * kScans));
+  state.SetBytesProcessed(int64_t(state.iterations() * bytes));
+}
+BENCHMARK(BM_MemcpyOfSamples)->Arg(2)->Arg(8);
+
+}  // namespace
