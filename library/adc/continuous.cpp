@@ -160,6 +160,9 @@ void EndContinuous(uint32_t di, TDeviceData &device, uint32_t *pIOStatus) {
   if (pIOStatus != nullptr) WriteCaller(pIOStatus, ioStatus);
 }
 
+// The most the initial buffer pool of a continuous acquisition may take.
+constexpr uint64_t kMaxBasePoolBytes = uint64_t{1} << 30;
+
 bool HasStreamInputs(const TDeviceData &device) { return device.bADCBulk || device.bADCDIOStream; }
 
 uint32_t StartCallbackAcquisition(uint32_t di, TDeviceData &device, uint32_t BufSize,
@@ -169,6 +172,9 @@ uint32_t StartCallbackAcquisition(uint32_t di, TDeviceData &device, uint32_t Buf
   // A buffer of no bytes would make the acquisition spin on empty reads.
   if (BufSize == 0 || BufSize % 512 != 0 || BufSize < device.StreamingBlockSizeFloor)
     return ERROR_INVALID_USER_BUFFER;
+  // The pool is allocated whole before the start: a count no memory can hold
+  // would allocate until the process runs out instead of failing.
+  if (uint64_t(BufSize) * BaseBufCount > kMaxBasePoolBytes) return ERROR_NOT_ENOUGH_MEMORY;
   if (AcquisitionRunning(device)) return ERROR_TOO_MANY_OPEN_FILES;
   std::shared_ptr<TADCWorker> oldWorker = device.ADCWorker;
 

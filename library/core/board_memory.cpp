@@ -81,6 +81,9 @@ MIRBAX_EXPORT uint32_t CustomEEPROMWrite(uint32_t DeviceIndex, uint32_t StartAdd
 MIRBAX_EXPORT uint32_t MIRBAX_FlashRead(uint32_t DeviceIndex, uint32_t StartAddress,
                                         uint32_t *DataSize, void *Data) {
   return WithOpenDevice(DeviceIndex, [&](uint32_t di, TDeviceData &device) -> uint32_t {
+    // The capability comes first: a board without flash gives 1349 whatever
+    // DataSize points at.
+    if (device.FlashSectors == 0) return ERROR_BAD_TOKEN_TYPE;
     const uint32_t wanted = ReadCaller(DataSize);
     if (const uint32_t result = CheckFlashRange(device, StartAddress, wanted)) return result;
     const uint32_t size = wanted & ~1u;

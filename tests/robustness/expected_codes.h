@@ -18,8 +18,9 @@
 namespace mirbax::testing {
 
 inline const std::set<uint32_t> kKnownCodes = {
-    0,   2,   4,   5,   6,   8,   13,  24,  25,  30,  31,   38,   50,   52,   87,   121,
-    122, 232, 259, 433, 487, 995, 998, 1167, 1349, 1359, 1413, 1460, 1617, 1784,
+    0,   2,   4,   5,   6,   8,   13,  14,  21,  24,   25,   30,   31,   38,   50,   52,  87,
+    121, 122, 126, 183, 186, 232, 259, 433, 487, 995,  998,  1104, 1167, 1349, 1359, 1413,
+    1460, 1617, 1784,
 };
 
 // Codes of failed checks: a call that gives one has sent no command.
@@ -46,12 +47,17 @@ inline const std::set<std::string_view> kValueFunctions = {
 // Functions that check something before the capability (so a board without
 // the feature can give another code than 1349 for a bad argument).
 inline const std::set<std::string_view> kChecksBeforeCapability = {
-    "ADC_GetBuf",  // clears the caller's references first (998)
+    "ADC_GetBuf",      // clears the caller's references first (998)
+    "ADC_Initialize",  // reads the size of the configuration it is given first
+    "ADC_BulkContinuousCallbackStartClocked",  // the rate is a reference, read first
 };
 
-// Functions whose use of entry 31 is not "no board there" (2).
-inline const std::set<std::string_view> kValidateOnly = {
+// Functions whose use of entry 31 and of diOnly is not the frame's (2, 52).
+inline const std::set<std::string_view> kNotTheFramesIndexCodes = {
     "MIRBAX_CloseDevice",  // resolves the index only: closing an empty entry succeeds
+    // No frame of their own: their range checks come before the transfers
+    // that resolve the index.
+    "CustomEEPROMRead", "CustomEEPROMWrite", "MIRBAX_ResetChip",
 };
 
 const ExpectedCodes *FindExpected(std::string_view function, std::string_view parameter,

@@ -85,10 +85,9 @@ bool LogHoldsCommands(uint32_t board) {
   MIRBAXSIM_GetLog(board, text.data(), &size);
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
-    if (line.empty() || line[0] == '\0') continue;
-    const bool identifies = line.starts_with("C c0 a3 8000 0001") || line.starts_with("C c0 3f") ||
-                            line.starts_with("C c0 06") || line.starts_with("C 80 06");
-    if (!identifies) return true;
+    // Control writes, bulk transfers and pipe aborts change or start
+    // something; control reads only ask.
+    if (line.starts_with("C 40") || line.starts_with("B ") || line.starts_with("A ")) return true;
   }
   return false;
 }

@@ -34,9 +34,8 @@ void StopEverything(uint32_t entry);
 void OpenEntry(uint32_t entry);
 
 // Whether the board's log, since it was last cleared, holds a transfer that
-// changes or starts something: reads that only identify the board (the
-// firmware generation probe, descriptors, the capability record) do not
-// count.
+// changes or starts something (a control write, a bulk transfer, an abort);
+// reads only ask.
 bool LogHoldsCommands(uint32_t board);
 
 }  // namespace mirbax::testing
