@@ -180,8 +180,10 @@ uint32_t SendSlowWaveFrame(uint32_t DeviceIndex, TDeviceData &device, uint32_t F
                            const uint16_t *FrameData) {
   const uint64_t bytes = uint64_t(FramePoints) * ChannelsPerPoint(device) * sizeof(uint16_t);
   if (bytes > UINT32_MAX) return ERROR_OUTOFMEMORY;  // beyond what one transfer can say
-  std::vector<uint8_t> frame(bytes);
-  if (const uint32_t result = CopyFromCaller(frame.data(), FrameData, frame.size())) return result;
+  // Copied as it is read: a count far beyond the caller's memory fails at its
+  // first unreadable page, without allocating the whole size first.
+  std::vector<uint8_t> frame;
+  if (const uint32_t result = CopyCallerBuffer(frame, FrameData, bytes)) return result;
   uint32_t sent = 0;
   while (sent < frame.size()) {
     uint32_t moved = 0;

@@ -70,6 +70,7 @@ struct Outcome {
   uint32_t result = 0;
   int lastError = 0;
   bool sentSomething = false;
+  double seconds = 0;  // how long the call took
 };
 
 std::string Describe(const std::string &function, const Outcome &outcome) {
@@ -96,7 +97,9 @@ class SweepRunner : public CaseRunner {
     OpenEntry(entry_);
     MIRBAXSIM_ClearLog(board_.handle);
     errno = 0;
+    const auto started = std::chrono::steady_clock::now();
     outcome.result = watchdog_.Run(Describe(function_, outcome), call);
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     outcome.lastError = errno;
     outcome.sentSomething = LogHoldsCommands(board_.handle);
     watchdog_.Run("cleanup after " + Describe(function_, outcome), [&] {
@@ -163,7 +166,7 @@ void CheckResultCode(const ExportedFunction &function, const Outcome &outcome, c
     }
     return;
   }
-  if (kRefusals.contains(outcome.result)) {
+  if (kRefusals.contains(outcome.result) && !kChecksAfterCommands.contains(function.name)) {
     EXPECT_FALSE(outcome.sentSomething) << what << ": sent a command although a check failed";
   }
   if (outcome.parameter.empty()) return;
@@ -215,7 +218,8 @@ TEST_P(BadInput, NoCrashNoHangAndTheLibrarysCodes) {
   ASSERT_FALSE(outcomes.empty());
   ++totals.functions;
   if (std::getenv("MIRBAX_SWEEP_DUMP"))  // to read every case's result when adding expectations
-    for (const Outcome &outcome : outcomes) std::printf("%s\n", Describe(function.name, outcome).c_str());
+    for (const Outcome &outcome : outcomes)
+      std::printf("%s (%.3f s)\n", Describe(function.name, outcome).c_str(), outcome.seconds);
   totals.cases += outcomes.size();
   for (const Outcome &outcome : outcomes) totals.pointerCases += IsPointerCase(outcome);
 

@@ -19,7 +19,7 @@ namespace mirbax::testing {
 
 inline const std::set<uint32_t> kKnownCodes = {
     0,   2,   4,   5,   6,   8,   13,  14,  21,  24,   25,   30,   31,   38,   50,   52,  87,
-    121, 122, 126, 183, 186, 232, 259, 433, 487, 995,  998,  1104, 1167, 1349, 1359, 1413,
+    121, 122, 126, 183, 186, 232, 259, 433, 487, 995,  998,  1104, 1117, 1167, 1349, 1359, 1413,
     1460, 1617, 1784,
 };
 
@@ -50,6 +50,14 @@ inline const std::set<std::string_view> kChecksBeforeCapability = {
     "ADC_GetBuf",      // clears the caller's references first (998)
     "ADC_Initialize",  // reads the size of the configuration it is given first
     "ADC_BulkContinuousCallbackStartClocked",  // the rate is a reference, read first
+    "DIO_StreamFrame",                         // clears BytesTransferred first
+};
+
+// Functions that check an argument only after their first commands: the
+// slow-waveform open sends its set-up before the rate is converted, the
+// one-shot outputs open a stream before the frame is checked.
+inline const std::set<std::string_view> kChecksAfterCommands = {
+    "DACOutputOpen", "DACOutputOpenNoClear", "DACOutputLoadProcess", "DACOutputProcess",
 };
 
 // Functions whose use of entry 31 and of diOnly is not the frame's (2, 52).
