@@ -1,13 +1,34 @@
 #include "platform/common/safe_memory.h"
 
+#include <pthread.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace mirbax::platform {
 
 namespace {
+
+// The process's own ID for process_vm_*.  getpid() is a system call each
+// time and every guarded copy needs the ID, so it is kept; a forked child
+// (another ID) forgets it.
+std::atomic<pid_t> cachedPid{0};
+
+void ForgetPid() { cachedPid.store(0, std::memory_order_relaxed); }
+
+pid_t SelfPid() {
+  pid_t pid = cachedPid.load(std::memory_order_relaxed);
+  if (pid == 0) {
+    static std::once_flag registered;
+    std::call_once(registered, [] { pthread_atfork(nullptr, nullptr, ForgetPid); });
+    pid = getpid();
+    cachedPid.store(pid, std::memory_order_relaxed);
+  }
+  return pid;
+}
 
 // process_vm_* may move fewer bytes than asked (a fault part-way, or very
 // large requests); loop until done or a call fails.
@@ -36,7 +57,7 @@ bool SafeRead(void *destination, const void *source, std::size_t size) noexcept 
                      [](char *to, const char *from, std::size_t n, iovec &local, iovec &remote) {
                        local = {to, n};
                        remote = {const_cast<char *>(from), n};
-                       return process_vm_readv(getpid(), &local, 1, &remote, 1, 0);
+                       return process_vm_readv(SelfPid(), &local, 1, &remote, 1, 0);
                      });
 }
 
@@ -47,7 +68,7 @@ bool SafeWrite(void *destination, const void *source, std::size_t size) noexcept
                      [](char *to, const char *from, std::size_t n, iovec &local, iovec &remote) {
                        local = {const_cast<char *>(from), n};
                        remote = {to, n};
-                       return process_vm_writev(getpid(), &local, 1, &remote, 1, 0);
+                       return process_vm_writev(SelfPid(), &local, 1, &remote, 1, 0);
                      });
 }
 

@@ -1,0 +1,128 @@
+"""Turns Google Benchmark JSON files into the ratio tables of
+docs/performance.md: each figure next to its reference of the same run."""
+import glob
+import json
+import os
+import re
+import sys
+
+USB2_HIGH_SPEED = 53.2e6  # bytes per second a high-speed bulk pipe can carry
+
+# (figure, reference, what is compared): rows of the two benchmarks with the
+# same arguments are set side by side.
+PAIRS = [
+    ("BM_ExportedVendorRead", "BM_BareDriverVendorRead", "time",
+     "Control transfer round trip: exported frame vs the bare simulated driver call"),
+    ("BM_ContinuousThroughPool", "BM_MemcpyOfBuffers", "throughput",
+     "Continuous acquisition through the pool vs memcpy of the same bytes"),
+    ("BM_DACOutputFrame", "BM_MemcpyOfAFrame", "time",
+     "Waveform queueing (DACOutputFrame) vs memcpy of the frame"),
+]
+
+
+def load(directory):
+    rows = {}
+    context = None
+    for path in sorted(glob.glob(os.path.join(directory, "*.json"))):
+        with open(path) as f:
+            data = json.load(f)
+        context = context or data.get("context", {})
+        for row in data.get("benchmarks", []):
+            if row.get("run_type", "iteration") != "iteration":
+                continue
+            rows[row["name"]] = row
+    return rows, context or {}
+
+
+def split(name):
+    base, _, args = name.partition("/")
+    args = re.sub(r"/(real_time|min_time:[^/]*)$", "", args)
+    return base, args
+
+
+def ns(row):
+    scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[row.get("time_unit", "ns")]
+    return row["real_time"] * scale
+
+
+def fmt_time(value):
+    for unit, scale in (("s", 1e9), ("ms", 1e6), ("µs", 1e3)):
+        if value >= scale:
+            return f"{value / scale:.3g} {unit}"
+    return f"{value:.3g} ns"
+
+
+def fmt_rate(value):
+    return f"{value / 1e6:.1f} MB/s"
+
+
+def report(rows, context):
+    lines = []
+    host = context.get("host_name", "?")
+    cpus = context.get("num_cpus", "?")
+    lines.append(f"Run on {host} ({cpus} CPUs), {context.get('date', '')}; the library in a Release build. "
+                 "Times are wall-clock; the machine may be shared, so figures of one run are compared "
+                 "with each other only.")
+    lines.append("")
+    used = set()
+    for figure, reference, kind, title in PAIRS:
+        pairs = []
+        for name, row in rows.items():
+            base, args = split(name)
+            if base != figure:
+                continue
+            match = next((r for n, r in rows.items() if split(n) == (reference, args)), None)
+            if match:
+                pairs.append((args, row, match))
+                used.update({name, match["name"]})
+        if not pairs:
+            continue
+        lines.append(f"### {title}")
+        lines.append("")
+        if kind == "time":
+            lines.append("| arguments | figure | reference | ratio (figure / reference) |")
+            lines.append("|---|---|---|---|")
+            for args, row, match in pairs:
+                lines.append(f"| {args} | {fmt_time(ns(row))} | {fmt_time(ns(match))} | {ns(row) / ns(match):.2f} |")
+        else:
+            lines.append("| arguments | figure | memcpy | ratio to memcpy | ratio to 53.2 MB/s |")
+            lines.append("|---|---|---|---|---|")
+            for args, row, match in pairs:
+                rate, base = row.get("bytes_per_second", 0), match.get("bytes_per_second", 1)
+                lines.append(f"| {args} | {fmt_rate(rate)} | {fmt_rate(base)} | {rate / base:.3f} | "
+                             f"{rate / USB2_HIGH_SPEED:.1f} |")
+        lines.append("")
+    rest = [n for n in rows if n not in used]
+    if rest:
+        lines.append("### Other figures")
+        lines.append("")
+        lines.append("| benchmark | time | bytes/s | items/s |")
+        lines.append("|---|---|---|---|")
+        for name in rest:
+            row = rows[name]
+            bps = row.get("bytes_per_second")
+            ips = row.get("items_per_second")
+            lines.append(f"| {name} | {fmt_time(ns(row))} | {fmt_rate(bps) if bps else ''} | "
+                         f"{f'{ips:.3g}' if ips else ''} |")
+        lines.append("")
+    return "\n".join(lines)
+
+
+def main():
+    directory, result_file, doc = sys.argv[1:4]
+    rows, context = load(directory)
+    text = report(rows, context)
+    with open(result_file, "w") as f:
+        f.write(text + "\n")
+    begin, end = "<!-- results: written by scripts/run-benchmarks.sh -->", "<!-- end of results -->"
+    with open(doc) as f:
+        page = f.read()
+    if begin in page and end in page:
+        head, _, tail = page.partition(begin)
+        _, _, tail = tail.partition(end)
+        with open(doc, "w") as f:
+            f.write(head + begin + "\n\n" + text + "\n" + end + tail)
+
+
+if __name__ == "__main__":
+    main()
