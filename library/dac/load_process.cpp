@@ -88,6 +88,12 @@ uint32_t OutputLoadProcess(uint32_t DeviceIndex, TDeviceData &device, double &Cl
                            uint32_t Samples, const uint16_t *pSampleData) {
   if (!HasDACStreamKind(device)) return ERROR_BAD_TOKEN_TYPE;
   if (DACStreamBusy(device)) return ERROR_TOO_MANY_OPEN_FILES;
+  // The frame call of these kinds refuses zero samples; refused here,
+  // nothing is sent.
+  if (Samples == 0 && DACKind(device) != TDACKind::Waveform) return ERROR_INVALID_PARAMETER;
+  // Beyond what one slow-waveform frame can carry (the frame call's 14).
+  if (DACKind(device) == TDACKind::SlowWave && uint64_t(Samples) * 2 > UINT32_MAX)
+    return ERROR_OUTOFMEMORY;
   switch (DACKind(device)) {
     case TDACKind::DIOStream:
       return PlayThroughDigitalStream(DeviceIndex, device, ClockHz, Samples, pSampleData);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/board_memory.h"
 #include "core/caller_memory.h"
 #include "core/frame.h"
 #include "core/transport.h"
@@ -30,13 +31,6 @@ uint16_t DACDivisorFromRate(double &ClockHz) {
 }
 
 namespace {
-
-// The board tick that paces a slow-waveform board.  Goes through the
-// exported global-tick function until the device layer's WriteGlobalTick is
-// reachable from here.
-uint32_t WriteGlobalTick(uint32_t DeviceIndex, double &Hz) {
-  return ::MIRBAX_SetGlobalTickRate(DeviceIndex, &Hz);
-}
 
 uint32_t SetWaveformDivisor(uint32_t DeviceIndex, TDeviceData &device, double &ClockHz) {
   device.CtrDivisor = DACDivisorFromRate(ClockHz);
@@ -97,6 +91,9 @@ uint32_t OpenThroughDigitalStream(uint32_t DeviceIndex, TDeviceData &device, dou
 }
 
 uint32_t OpenSlowWave(uint32_t DeviceIndex, TDeviceData &device, double &ClockHz) {
+  // The board tick refuses such a rate (87); refused here, the set-up request
+  // is not sent either.
+  if (!std::isfinite(ClockHz) || ClockHz < 0) return ERROR_INVALID_PARAMETER;
   if (const uint32_t result =
           _GenericVendorWrite(DeviceIndex, VRQ_SLOW_WAVE_SETUP, 1, 0, 0, nullptr))
     return result;

@@ -115,6 +115,7 @@ TEST_F(LoadProcess, ThroughTheDigitalStreamChecksAndFailuresCloseTheStream) {
   double hz = 40e6;
   EXPECT_EQ(DACOutputLoadProcess(0, &hz, 0, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(Dev[0].bDIOOpen);
+  EXPECT_TRUE(Log(board_).empty());  // refused before the stream is opened
   const std::vector<uint16_t> samples = Samples(10);
   MIRBAXSIM_FailTransfersAfter(board_, 2, 1, 31);  // the samples
   EXPECT_EQ(DACOutputLoadProcess(0, &hz, 10, samples.data()), 31u);
@@ -122,6 +123,32 @@ TEST_F(LoadProcess, ThroughTheDigitalStreamChecksAndFailuresCloseTheStream) {
   ASSERT_EQ(DIO_StreamOpen(0, 0), 0u);
   MIRBAXSIM_ClearLog(board_);
   EXPECT_EQ(DACOutputLoadProcess(0, &hz, 10, samples.data()), ERROR_TOO_MANY_OPEN_FILES);
+  EXPECT_TRUE(Log(board_).empty());
+}
+
+TEST_F(LoadProcess, OnASlowWaveBoardOneChannelIsSentAndTheCountRestored) {
+  OpenBoard(kSlowWaveBoard);
+  ASSERT_EQ(Dev[0].DACsUsed, 16);
+  const std::vector<uint16_t> samples = Samples(100);
+  double hz = 1000;
+  ASSERT_EQ(DACOutputProcess(0, &hz, 100, samples.data()), 0u);
+  EXPECT_EQ(hz, 1000.0);
+  EXPECT_EQ(Controls(), (std::vector<std::string>{"C 40 c7 0001 0000 0000", "C 40 3c d11f 8001 0000"}));
+  EXPECT_EQ(Bulks(), std::vector<std::string>{"B 06 000000c8 000000c8"});
+  std::vector<uint16_t> sent(100);
+  uint32_t size = 200;
+  ASSERT_EQ(MIRBAXSIM_ReadBulkOut(board_, 0x06, sent.data(), &size), 0u);
+  EXPECT_EQ(size, 200u);
+  EXPECT_EQ(sent, samples);
+  EXPECT_EQ(Dev[0].DACsUsed, 16);
+  EXPECT_FALSE(Dev[0].bDACOpen);
+  // Also when the frame fails.
+  MIRBAXSIM_FailTransfersAfter(board_, 2, 1, 31);
+  EXPECT_EQ(DACOutputLoadProcess(0, &hz, 100, samples.data()), 31u);
+  EXPECT_EQ(Dev[0].DACsUsed, 16);
+  EXPECT_FALSE(Dev[0].bDACOpen);
+  MIRBAXSIM_ClearLog(board_);
+  EXPECT_EQ(DACOutputLoadProcess(0, &hz, 0, samples.data()), ERROR_INVALID_PARAMETER);
   EXPECT_TRUE(Log(board_).empty());
 }
 

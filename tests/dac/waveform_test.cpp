@@ -391,5 +391,55 @@ TEST_F(StreamWaveform, SetClockSendsTheClockRecord) {
   EXPECT_EQ(hz, 1'048'576.0);
 }
 
+// ---- Slow-waveform boards ---------------------------------------------------
+
+class SlowWave : public DacBoardTest {
+ protected:
+  void SetUp() override {
+    DacBoardTest::SetUp();
+    OpenBoard(kSlowWaveBoard);
+  }
+};
+
+TEST_F(SlowWave, OpenSetsUpTheBoardAndItsTick) {
+  double hz = 1000;
+  ASSERT_EQ(DACOutputOpen(0, &hz), 0u);
+  EXPECT_EQ(Controls(), (std::vector<std::string>{"C 40 c7 0001 0000 0000", "C 40 3c d11f 8001 0000"}));
+  EXPECT_EQ(DacState().SlowWaveSetup, 1u);
+  EXPECT_EQ(DACOutputSetCount(0, 17), ERROR_OUTOFMEMORY);  // ImmDACs is the most
+  ASSERT_EQ(DACOutputSetCount(0, 3), 0u);
+  EXPECT_EQ(DACOutputStart(0), ERROR_BAD_TOKEN_TYPE);
+  EXPECT_EQ(DACOutputSetInterlock(0, 1), ERROR_BAD_TOKEN_TYPE);
+  const std::vector<uint16_t> frame{1, 2, 3, 4, 5, 6};
+  MIRBAXSIM_ClearLog(board_);
+  ASSERT_EQ(DACOutputFrame(0, 2, frame.data()), 0u);  // unchanged samples, to pipe 0x06
+  EXPECT_EQ(Bulks(), std::vector<std::string>{"B 06 0000000c 0000000c"});
+  std::vector<uint16_t> sent(6);
+  uint32_t size = 12;
+  ASSERT_EQ(MIRBAXSIM_ReadBulkOut(board_, 0x06, sent.data(), &size), 0u);
+  EXPECT_EQ(sent, frame);
+  ASSERT_EQ(DACOutputClose(0, 0), 0u);
+  EXPECT_FALSE(Dev[0].bDACOpen);
+  EXPECT_EQ(DACOutputClose(0, 0), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(SlowWave, ARateThatIsNoNumberIsRefusedBeforeAnythingIsSent) {
+  for (const double bad : {-1.0, std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::infinity()}) {
+    double hz = bad;
+    EXPECT_EQ(DACOutputOpen(0, &hz), ERROR_INVALID_PARAMETER) << bad;
+    EXPECT_EQ(DACOutputSetClock(0, &hz), ERROR_INVALID_PARAMETER) << bad;
+  }
+  EXPECT_TRUE(Log(board_).empty());
+  EXPECT_FALSE(Dev[0].bDACOpen);
+}
+
+TEST_F(SlowWave, SetClockSetsTheTick) {
+  double hz = 7;
+  ASSERT_EQ(DACOutputSetClock(0, &hz), 0u);
+  EXPECT_NEAR(hz, 12'000'000.0 / 65535, 1e-9);
+  EXPECT_EQ(Controls(), std::vector<std::string>{"C 40 3c 0000 8001 0000"});
+}
+
 }  // namespace
 }  // namespace mirbax::testing

@@ -24,7 +24,7 @@ inline const std::set<uint32_t> kKnownCodes = {
 };
 
 // Codes of failed checks: a call that gives one has sent no command.
-inline const std::set<uint32_t> kRefusals = {24, 87, 487, 1349, 1413, 1784};
+inline const std::set<uint32_t> kRefusals = {14, 24, 87, 487, 1349, 1413, 1784};
 
 struct ExpectedCodes {
   std::string_view function;
