@@ -156,6 +156,7 @@ TEST_P(FaultSweep, EveryStepFailsCleanly) {
   }
   EXPECT_GT(faulted, 0u) << operation.name << ": no injected fault was reported";
   RecordProperty("steps", int(transfers));
+  std::printf("fault sweep: %s, %zu steps failed in turn, %zu reported the fault\n", operation.name, transfers, faulted);
 }
 
 std::string OperationName(const ::testing::TestParamInfo<std::size_t> &info) {
