@@ -305,6 +305,10 @@ uint32_t StartRing(uint32_t di, TDeviceData &device, uint32_t RingBufferSize,
   RingBufferSize &= ~511u;
   if (RingBufferSize < 4096 || PacketsPerBlock > RingBufferSize / 512)
     return ERROR_INVALID_USER_BUFFER;
+  // The ring is allocated whole at the start: a size beyond what a caller of
+  // this 32-bit interface can use is refused instead of taking gigabytes.
+  constexpr uint32_t kMaxRingBytes = uint32_t{1} << 30;
+  if (RingBufferSize > kMaxRingBytes) return ERROR_NOT_ENOUGH_MEMORY;
   const uint32_t blockBytes =
       PacketsPerBlock != 0 ? PacketsPerBlock * 512 : (RingBufferSize + 4095) / 4096 * 512;
   if (AcquisitionRunning(device)) return ERROR_TOO_MANY_OPEN_FILES;
