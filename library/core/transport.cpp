@@ -93,6 +93,9 @@ bool WinUsbControlRead(uint32_t DeviceIndex, uint8_t requestType, uint8_t Reques
 
 Handle GetThreadHandleForDevice(uint32_t DeviceIndex) {
   TDeviceData &device = Dev[DeviceIndex];
+  // An entry without a link (closed or removed) hands out no handle and
+  // records none: a handle stored now would outlive the next link.
+  if (!device.bGotHandle) return platform::kInvalidHandle;
   const TUSBDriverType type = device.USBDriverType;
   if (type == dtWinUSB) {
     std::lock_guard lock(device.hHandleTableMutex);

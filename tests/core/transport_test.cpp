@@ -5,6 +5,7 @@
 #include "common/sim_fixture.h"
 #include "common/unreadable_page.h"
 #include "core/device_table.h"
+#include "core/transport.h"
 
 namespace mirbax::testing {
 namespace {
@@ -143,6 +144,25 @@ TEST_P(Transport, GetDeviceHandleGivesTheThreadsHandle) {
 INSTANTIATE_TEST_SUITE_P(Drivers, Transport, ::testing::ValuesIn(kDrivers));
 
 using TransportPaths = SimBoardsTest;
+
+TEST_F(TransportPaths, ATransferOnARemovedEntryLeavesNoHandleForTheNextBoard) {
+  const uint32_t gone = AttachAndLink(kDio, MIRBAXSIM_DRIVER_CYUSB3);
+  ASSERT_EQ(GetDevices(), 1u);
+  MIRBAXSIM_Detach(gone);
+  const uint8_t data = 0;
+  ASSERT_EQ(GenericVendorWrite(0, 0x10, 0, 0, 1, &data), MIRBAX_ERROR_DEVICE_REMOVED);
+  // A worker thread still transferring on the removed entry.
+  std::thread worker([] {
+    const uint8_t byte = 0;
+    EXPECT_NE(mirbax::_GenericVendorWrite(0, 0x10, 0, 0, 1, &byte), 0u);
+  });
+  worker.join();
+  EXPECT_TRUE(Dev[0].HandleTable.empty());
+  ASSERT_EQ(MIRBAX_CloseDevice(0), 0u);
+  AttachAndLink(kDio, MIRBAXSIM_DRIVER_CYUSB3);
+  ASSERT_EQ(GetDevices(), 1u);
+  EXPECT_EQ(GenericVendorWrite(0, 0x10, 0, 0, 1, &data), 0u);
+}
 
 TEST_F(TransportPaths, CyUSBKeepsOneHandlePerThreadAndCloseReleasesThemAll) {
   AttachAndLink(kDio, MIRBAXSIM_DRIVER_CYUSB3);

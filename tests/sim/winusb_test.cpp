@@ -11,7 +11,7 @@ class WinUsbTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    board_ = Attach(0x8040, MIRBAXSIM_DRIVER_WINUSB);
+    board_ = Attach(0x8002, MIRBAXSIM_DRIVER_WINUSB);
     file_ = Open(board_, false);
     ASSERT_NE(file_, platform::kInvalidHandle);
     ASSERT_TRUE(platform::WinUsbInitialize(file_, &interface_));
@@ -46,7 +46,7 @@ TEST_F(WinUsbTest, GetDescriptorSendsTheStandardRequest) {
   ASSERT_TRUE(
       platform::WinUsbGetDescriptor(interface_, 1, 0, 0x0409, descriptor, 18, &transferred));
   EXPECT_EQ(transferred, 18u);
-  EXPECT_EQ(descriptor[10] | descriptor[11] << 8, 0x8040);
+  EXPECT_EQ(descriptor[10] | descriptor[11] << 8, 0x8002);
   EXPECT_EQ(LogLines(board_).back(), "C 80 06 0100 0409 0012 " + Hex(descriptor));
 
   uint8_t name[64] = {};
