@@ -111,6 +111,9 @@ MIRBAX_EXPORT uint32_t ADC_BulkPoll(uint32_t DeviceIndex, uint32_t *BytesLeft) {
     if (!device.bADCBulk && !device.bADCDIOStream) return ERROR_BAD_TOKEN_TYPE;
     const std::shared_ptr<TADCWorker> worker = device.ADCWorker;
     if (!worker) return ERROR_FILE_NOT_FOUND;
+    // A finished worker's thread is released as soon as someone sees it end,
+    // not only at the next acquisition.
+    if (worker->IsFinished()) worker->Join();
     if (worker->IsFinished() && worker->ReturnValue() != ERROR_SUCCESS)
       return worker->ReturnValue();
     WriteCaller(BytesLeft, uint32_t(worker->BytesLeft.load()));

@@ -94,6 +94,7 @@ uint32_t FastScanV(uint32_t di, TDeviceData &device, const std::vector<uint8_t> 
     do {
       AbortPipe(di, kTargetPipe);
     } while (!worker->WaitFor(std::chrono::milliseconds(100)));
+    worker->Join();
     return ERROR_TIMEOUT;
   }
   uint32_t bytesLeft = 0;

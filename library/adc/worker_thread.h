@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 #include "core/sync.h"
@@ -36,9 +37,10 @@ class WorkerThread {
   bool IsFinished() const { return finished_.IsSet(); }
   // Waits up to `timeout` for the end; true when the worker has ended.
   bool WaitFor(std::chrono::milliseconds timeout) const { return finished_.WaitFor(timeout); }
-  // Waits for the end and releases the thread; a worker never started
-  // returns at once.
+  // Waits for the end and releases the thread; a worker never started or
+  // joined already returns at once.  Safe from several threads.
   void Join() {
+    std::lock_guard lock(joinMutex_);
     if (thread_.joinable()) thread_.join();
   }
 
@@ -51,6 +53,7 @@ class WorkerThread {
 
  private:
   std::thread thread_;
+  std::mutex joinMutex_;
   std::atomic<bool> terminated_{false};
   std::atomic<uint32_t> returnValue_{0};
   mutable Event finished_;
