@@ -18,7 +18,7 @@ step --sim 8001 info
 step --sim 8001 dio read
 step --sim 8001 counter freq 0 1000
 step --sim 8040 scan --channels 0-3
-step --sim 8040 acquire --rate 20000 --duration 1 --output "$out/samples.csv" --plot "$out/plot.png"
+step --sim 8040 acquire --rate 20000 --duration 1 --check-pattern --output "$out/samples.csv" --plot "$out/plot.png"
 [ -s "$out/samples.csv" ] && { echo "(first lines of the CSV)"; head -3 "$out/samples.csv"; }
 [ -s "$out/plot.png" ] && { cp "$out/plot.png" "$build/demo-plot.png"; echo "(plot kept in $build/demo-plot.png)"; }
 step --sim 8073 dac set 0 32768
