@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include <unistd.h>
+
 #include "platform/libusb/board_classes.h"
 #include "platform/libusb/cyusb_requests.h"
 #include "platform/libusb/device_path.h"
@@ -254,10 +256,18 @@ bool WinUsbAbortPipe(Handle interfaceHandle, uint8_t pipeId) {
 // ---- User messages -------------------------------------------------------
 
 // A library has no window to show: the message goes to standard error,
-// whole, before the caller goes on.
+// whole.  When a person sits at the terminal the call waits, as a message
+// box does, until they press Enter; in a pipe or a service it goes on at
+// once (nobody could answer).
 void MessageBox(std::string_view caption, std::string_view text, uint32_t) {
   std::fprintf(stderr, "%.*s: %.*s\n", int(caption.size()), caption.data(), int(text.size()),
                text.data());
+  if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
+    std::fputs("(press Enter to go on) ", stderr);
+    std::fflush(stderr);
+    for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
+    }
+  }
 }
 
 }  // namespace mirbax::platform
