@@ -1,5 +1,11 @@
 #include "robustness/sweep_boards.h"
 
+#include <chrono>
+#include <memory>
+
+#include "adc/bulk_acquire.h"
+#include "core/device_table.h"
+
 #include <gtest/gtest.h>
 #include <mirbax.h>
 #include <mirbax_sim.h>
@@ -65,8 +71,20 @@ std::vector<SweepBoard> AttachSweepBoards() {
   return boards;
 }
 
-void StopEverything(uint32_t entry) {
+// A bulk acquisition's worker may still be in its last read when the abort
+// flag is set: end it for sure, so none of its transfers reach the log of
+// the next case.
+void EndBulkWorker(uint32_t entry) {
+  const std::shared_ptr<TADCWorker> worker = Dev[entry].ADCWorker;
+  if (!worker) return;
   ADC_BulkAbort(entry);
+  for (int attempt = 0; attempt < 100 && !worker->WaitFor(std::chrono::milliseconds(50)); ++attempt)
+    MIRBAX_AbortPipe(entry, 0x86);
+  worker->Join();
+}
+
+void StopEverything(uint32_t entry) {
+  EndBulkWorker(entry);
   ADC_BulkContinuousEnd(entry, nullptr);
   DACOutputAbort(entry);
   DIO_StreamClose(entry);
