@@ -10,9 +10,13 @@
 #include "sim/bus.h"
 #include "sim/errors.h"
 
-// The control API is exported from libmirbax-sim.so; the build hides every
-// other symbol.
+// The control API is exported from libmirbax-sim.so (mirbax-sim.dll); the
+// build hides every other symbol.
+#if defined(_WIN32)
+#define MIRBAXSIM_EXPORT extern "C" __declspec(dllexport)
+#else
 #define MIRBAXSIM_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace mirbax::sim {
 

@@ -3,10 +3,6 @@
 // automatic calibration against the board's references, a nominal
 // correction, the identity table or a calibration file, and can save what it
 // loaded.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <mirbax.h>
 
 #include <cerrno>
@@ -24,6 +20,7 @@
 #include "adc/config_block.h"
 #include "adc/scan.h"
 #include "core/caller_memory.h"
+#include "core/files.h"
 #include "core/frame.h"
 #include "core/transport.h"
 
@@ -42,41 +39,6 @@ constexpr uint8_t kCalModeBipolarLow = 5;
 constexpr uint8_t kCalModeUnipolarLow = 1;
 constexpr uint8_t kCalModeHighRef = 0x02;
 constexpr uint32_t kTableOutPipe = 2;
-
-// The system error of a failed file operation as a Windows-style code.
-uint32_t FileError(int error) {
-  switch (error) {
-    case 0: return ERROR_GEN_FAILURE;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return 3;  // ERROR_PATH_NOT_FOUND
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case ENOSPC: return 112;  // ERROR_DISK_FULL
-    default: return ERROR_GEN_FAILURE;
-  }
-}
-
-// A file descriptor that closes itself.
-class TFile {
- public:
-  TFile() = default;
-  explicit TFile(int fd) : fd_(fd) {}
-  TFile(TFile &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  TFile &operator=(TFile &&other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  ~TFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int fd() const { return fd_; }
-  bool IsOpen() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
 
 uint32_t ReadCalProbe(uint32_t di) {
   uint8_t answer = 0xFF;
@@ -199,7 +161,7 @@ uint32_t TCalibration::LoadTwice(const TCalTable &table) {
 
 uint32_t TCalibration::LoadFromFile(const std::string &path) {
   errno = 0;
-  const TFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const TFile file(::open(path.c_str(), kOpenForReading));
   if (!file.IsOpen()) return FileError(errno);
   struct stat status {};
   if (::fstat(file.fd(), &status) != 0) return FileError(errno);
@@ -322,7 +284,7 @@ uint32_t SetCalAndSave(uint32_t di, TDeviceData &device, const char *CalFileName
   if (SaveCalFileName != nullptr) {
     const std::string savePath = ReadCallerString(SaveCalFileName);
     errno = 0;
-    saveFile = TFile(::open(savePath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    saveFile = TFile(::open(savePath.c_str(), kCreateForWriting, 0644));
     if (!saveFile.IsOpen()) return FileError(errno);
   }
   std::vector<uint8_t> oldBlock(device.ConfigBytes, 0);

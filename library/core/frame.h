@@ -11,14 +11,19 @@
 // the frame's own copy, the caller's variable is never written.
 #pragma once
 
-#include <cerrno>
 #include <cstdint>
 #include <exception>
 
 #include "core/device_table.h"
 #include "core/result_codes.h"
 
+// Marks an exported function.  ELF builds hide every other symbol; the
+// Windows DLL exports what its module definition (mirbax.def) lists.
+#if defined(_WIN32)
+#define MIRBAX_EXPORT extern "C"
+#else
 #define MIRBAX_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace mirbax {
 
@@ -49,7 +54,8 @@ uint32_t WithOpenDevice(uint32_t DeviceIndex, Body &&body) noexcept {
 }
 
 // The calling thread's last error, as the index-returning functions report
-// it: errno holds the Windows-style code.
-inline void SetCallerLastError(uint32_t code) { errno = int(code); }
+// it: errno holds the Windows-style code on Linux; on Windows it is the
+// thread's real last error (SetLastError).
+void SetCallerLastError(uint32_t code);
 
 }  // namespace mirbax

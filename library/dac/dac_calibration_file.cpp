@@ -1,13 +1,10 @@
 // The calibration text file: reading it and parsing its values.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <new>
 
+#include "core/files.h"
 #include "core/result_codes.h"
 #include "dac/dac_calibration.h"
 
@@ -94,41 +91,11 @@ uint32_t ParseDACCalibration(std::string_view text, TDACCalibrationTable &table)
   return ERROR_SUCCESS;
 }
 
-namespace {
-
-uint32_t WindowsCodeOf(int error) {
-  switch (error) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    default: return ERROR_GEN_FAILURE;
-  }
-}
-
-}  // namespace
-
-// The file descriptor of an open file, closed when it goes out of scope.
-class ReadOnlyFile {
- public:
-  explicit ReadOnlyFile(const std::string &path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~ReadOnlyFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ReadOnlyFile(const ReadOnlyFile &) = delete;
-  ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
-  int fd() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 uint32_t ReadDACCalibrationFile(const std::string &path, std::string &content) {
-  const ReadOnlyFile file(path);
-  if (file.fd() < 0) return WindowsCodeOf(errno);
+  const TFile file(::open(path.c_str(), kOpenForReading));
+  if (!file.IsOpen()) return FileError(errno);
   struct stat status {};
-  if (::fstat(file.fd(), &status) != 0) return WindowsCodeOf(errno);
+  if (::fstat(file.fd(), &status) != 0) return FileError(errno);
   if (S_ISDIR(status.st_mode)) return ERROR_ACCESS_DENIED;
   const uint64_t wanted = std::min<uint64_t>(uint64_t(status.st_size), kDACCalibrationFileLimit);
   try {
@@ -140,7 +107,7 @@ uint32_t ReadDACCalibrationFile(const std::string &path, std::string &content) {
   while (done < wanted) {
     const ssize_t got = ::read(file.fd(), content.data() + done, wanted - done);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return WindowsCodeOf(errno);
+    if (got < 0) return FileError(errno);
     if (got == 0) return ERROR_GEN_FAILURE;  // the file shrank: a short read
     done += std::size_t(got);
   }

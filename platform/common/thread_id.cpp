@@ -1,5 +1,5 @@
-// The calling thread's last driver error and thread ID, shared by every
-// backend.  The error is the one the failure mapping of the transport reads.
+// The calling thread's ID as the per-thread driver handles are keyed by it,
+// shared by every backend.
 #include "platform/platform.h"
 
 #include <atomic>
@@ -7,17 +7,11 @@
 namespace mirbax::platform {
 
 namespace {
-thread_local uint32_t lastError = 0;
-
 uint32_t NextThreadId() {
   static std::atomic<uint32_t> next{1};
   return next.fetch_add(1, std::memory_order_relaxed);
 }
 }  // namespace
-
-uint32_t GetLastError() { return lastError; }
-
-void SetLastError(uint32_t error) { lastError = error; }
 
 uint32_t GetCurrentThreadId() {
   // Small, never-reused numbers: a new thread never inherits the handle of a
