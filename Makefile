@@ -4,12 +4,14 @@
 #   make sanitize  the library suites under ASan+UBSan, the threaded ones under TSan
 #   make bench     the benchmarks (results in docs/performance.md)
 #   make fuzz      each fuzz target for a bounded time
+#   make windows       MIRBAX.dll, 32-bit (build-win32) and its 64-bit twin (build-win64)
+#   make test-windows  the static check of the 32-bit DLL, the suites of the 64-bit build under wine64
 JOBS ?= 2
 BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test sanitize asan tsan bench fuzz install clean
+.PHONY: all deps build demo test sanitize asan tsan bench fuzz install clean windows-deps windows test-windows
 
 all: build
 
@@ -54,8 +56,21 @@ fuzz: deps
 	cmake --build build-fuzz -j$(JOBS)
 	./scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
 
+windows-deps:
+	@./scripts/install-deps.sh windows
+
+windows: windows-deps
+	cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-i686.cmake
+	cmake --build build-win32 -j$(JOBS)
+	cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-x86_64.cmake
+	cmake --build build-win64 -j$(JOBS)
+
+test-windows: windows
+	ctest --test-dir build-win32 --output-on-failure
+	ctest --test-dir build-win64 --output-on-failure -j$(JOBS)
+
 install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-bench build-fuzz build-win32 build-win64

@@ -160,20 +160,20 @@ uint32_t TCalibration::LoadTwice(const TCalTable &table) {
 }
 
 uint32_t TCalibration::LoadFromFile(const std::string &path) {
-  errno = 0;
+  ClearFileError();
   const TFile file(::open(path.c_str(), kOpenForReading));
-  if (!file.IsOpen()) return FileError(errno);
+  if (!file.IsOpen()) return FileError();
   struct stat status {};
-  if (::fstat(file.fd(), &status) != 0) return FileError(errno);
+  if (::fstat(file.fd(), &status) != 0) return FileError();
   const std::size_t size = std::size_t(std::max<off_t>(status.st_size, 0));
   // Only the first two tables count.
   std::vector<uint8_t> bytes(std::min<std::size_t>(size, 2 * kCalTableBytes));
   std::size_t got = 0;
   while (got < bytes.size()) {
-    errno = 0;
+    ClearFileError();
     const ssize_t n = ::read(file.fd(), bytes.data() + got, bytes.size() - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return FileError(errno);
+    if (n < 0) return FileError();
     if (n == 0) break;
     got += std::size_t(n);
   }
@@ -234,10 +234,10 @@ uint32_t TCalibration::WriteCalTableToFile(const TCalTable &table) {
   const std::vector<uint8_t> bytes = CalTableBytes(table);
   std::size_t done = 0;
   while (done < bytes.size()) {
-    errno = 0;
+    ClearFileError();
     const ssize_t n = ::write(saveFile_.fd(), bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return FileError(errno);
+    if (n < 0) return FileError();
     if (n == 0) return ERROR_HANDLE_EOF;
     done += std::size_t(n);
   }
@@ -283,9 +283,9 @@ uint32_t SetCalAndSave(uint32_t di, TDeviceData &device, const char *CalFileName
   TFile saveFile;
   if (SaveCalFileName != nullptr) {
     const std::string savePath = ReadCallerString(SaveCalFileName);
-    errno = 0;
+    ClearFileError();
     saveFile = TFile(::open(savePath.c_str(), kCreateForWriting, 0644));
-    if (!saveFile.IsOpen()) return FileError(errno);
+    if (!saveFile.IsOpen()) return FileError();
   }
   std::vector<uint8_t> oldBlock(device.ConfigBytes, 0);
   ReadConfigBlock(di, oldBlock);

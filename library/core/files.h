@@ -26,7 +26,7 @@ inline constexpr int kOpenForReading = O_RDONLY | kFileModeFlags;
 inline constexpr int kCreateForWriting = O_RDWR | O_CREAT | O_TRUNC | kFileModeFlags;
 
 // The system error of a failed file operation (errno) as a Windows-style code.
-inline uint32_t FileError(int error) {
+inline uint32_t WindowsCodeOfErrno(int error) {
   switch (error) {
     case ENOENT: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR: return ERROR_PATH_NOT_FOUND;
@@ -37,6 +37,24 @@ inline uint32_t FileError(int error) {
     case ENOSPC: return 112;  // ERROR_DISK_FULL
     default: return ERROR_GEN_FAILURE;
   }
+}
+
+// Forgets the error of an earlier file operation, before the next one.
+inline void ClearFileError() {
+  errno = 0;
+#if defined(_WIN32)
+  _doserrno = 0;
+#endif
+}
+
+// The Windows-style code of the file operation that just failed.  On
+// Windows the C runtime keeps the system's own code beside errno, which
+// tells apart more cases (a path through a file is 3, not 2).
+inline uint32_t FileError() {
+#if defined(_WIN32)
+  if (_doserrno != 0) return uint32_t(_doserrno);
+#endif
+  return WindowsCodeOfErrno(errno);
 }
 
 // A file descriptor that closes itself.

@@ -92,10 +92,11 @@ uint32_t ParseDACCalibration(std::string_view text, TDACCalibrationTable &table)
 }
 
 uint32_t ReadDACCalibrationFile(const std::string &path, std::string &content) {
+  ClearFileError();
   const TFile file(::open(path.c_str(), kOpenForReading));
-  if (!file.IsOpen()) return FileError(errno);
+  if (!file.IsOpen()) return FileError();
   struct stat status {};
-  if (::fstat(file.fd(), &status) != 0) return FileError(errno);
+  if (::fstat(file.fd(), &status) != 0) return FileError();
   if (S_ISDIR(status.st_mode)) return ERROR_ACCESS_DENIED;
   const uint64_t wanted = std::min<uint64_t>(uint64_t(status.st_size), kDACCalibrationFileLimit);
   try {
@@ -105,9 +106,10 @@ uint32_t ReadDACCalibrationFile(const std::string &path, std::string &content) {
   }
   std::size_t done = 0;
   while (done < wanted) {
+    ClearFileError();
     const ssize_t got = ::read(file.fd(), content.data() + done, wanted - done);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return FileError(errno);
+    if (got < 0) return FileError();
     if (got == 0) return ERROR_GEN_FAILURE;  // the file shrank: a short read
     done += std::size_t(got);
   }

@@ -6,7 +6,8 @@
  * success (the MIRBAX_ERROR_* constants below), unless its comment in
  * <mirbax_functions.h> says it returns an index, a mask or a count.  The
  * functions that return an index or a count report their result code through
- * `errno`, set right before they return: read it at once, on the same thread.
+ * the thread's last error, set right before they return: `errno` on Linux,
+ * GetLastError() on Windows.  Read it at once, on the same thread.
  *
  * Device index: 0..31 selects an entry of the library's device table.  The
  * special values diFirst, diOnly and diLoadAndOnly are resolved by the call;
@@ -16,8 +17,10 @@
  * state (open, close, start, stop) should be serialized by the application.
  *
  * Every function is exported under three names: `Name`, `_Name` (the same
- * entry point) and `VBName` (on Linux another alias).  The table of
- * functions, with a line on each, is <mirbax_functions.h>.
+ * entry point, C calling convention) and `VBName` (on Windows an entry point
+ * of its own with the __stdcall convention, taking the same arguments; on
+ * Linux another alias).  The table of functions, with a line on each, is
+ * <mirbax_functions.h>.
  */
 #ifndef MIRBAX_H
 #define MIRBAX_H

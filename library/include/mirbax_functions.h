@@ -16,8 +16,9 @@
  *   PNP     Name, the underscore name _MIRBAX_GetPNPData, and VBName
  *
  * `Name` and `_Name` are one entry point.  On Linux the `VB` names are plain
- * aliases of that entry point too (the Windows DLL gives them the standard
- * calling convention).  Arguments are described in <mirbax.h>.
+ * aliases of that entry point too; the Windows DLL gives them entry points
+ * of their own with the standard calling convention (__stdcall), generated
+ * from this table.  Arguments are described in <mirbax.h>.
  *
  * Conventions that hold for every device function:
  *   - DeviceIndex 0..31 selects an entry; diFirst, diOnly and diLoadAndOnly
@@ -38,14 +39,15 @@ MIRBAX_FN(ALL, GetDevices, (void))
  * and the name length on return. */
 MIRBAX_FN(ALL, QueryDeviceInfo, (uint32_t DeviceIndex, uint32_t *pPID, uint32_t *pNameSize, char *pName, uint32_t *pDIOBytes, uint32_t *pCounters))
 /* Resolves a special index without opening the device.  Returns the index, or
- * diNone; errno holds the result code. */
+ * diNone; the last error (errno, or
+ * GetLastError() on Windows) holds the result code. */
 MIRBAX_FN(ALL, ResolveDeviceIndex, (uint32_t DeviceIndex))
 /* Forgets boards that went away and notices boards that have gone; always 0. */
 MIRBAX_FN(ALL, ClearDevices, (void))
 /* The index of the board with that serial number, or diNone. */
 MIRBAX_FN(ALL, GetDeviceBySerialNumber, (uint64_t SerialNumber))
 /* The index of the board whose first custom EEPROM byte is Data, or diNone;
- * errno: 0, 52 (several match) or 2 (none). */
+ * last error: 0, 52 (several match) or 2 (none). */
 MIRBAX_FN(ALL, GetDeviceByEEPROMByte, (uint8_t Data))
 /* As GetDeviceByEEPROMByte, matching DataSize (at most 256) custom EEPROM bytes
  * at StartAddress. */
@@ -94,7 +96,7 @@ MIRBAX_FN(ALL, MIRBAX_FlashEraseSector, (uint32_t DeviceIndex, int32_t Sector))
 /* No operation: returns 50. */
 MIRBAX_FN(NO_VB, MIRBAX_UploadFirmware, (uint32_t DeviceIndex, const void *FirmBuf, uint32_t BufLen))
 /* Loads firmware into every board waiting for it, as the script says.  Returns
- * the number of boards loaded; errno 0, or 1359. */
+ * the number of boards loaded; last error 0, or 1359. */
 MIRBAX_FN(ALL, MIRBAX_UploadD15LoFirmwaresByPID, (const char *pFirmScript))
 /* No operation: returns 50. */
 MIRBAX_FN(ALL, MIRBAX_OfflineWrite1, (uint32_t DeviceIndex, uint32_t SampleIndex, uint16_t Buf))

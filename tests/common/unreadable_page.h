@@ -2,18 +2,17 @@
 // that must give an error, never a crash.
 #pragma once
 
-#include <sys/mman.h>
-
 #include <cstddef>
 
 namespace mirbax::testing {
 
+void *MapUnreadablePage(std::size_t size);
+void UnmapUnreadablePage(void *memory, std::size_t size);
+
 class UnreadablePage {
  public:
-  UnreadablePage() {
-    memory_ = mmap(nullptr, kSize, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  }
-  ~UnreadablePage() { munmap(memory_, kSize); }
+  UnreadablePage() : memory_(MapUnreadablePage(kSize)) {}
+  ~UnreadablePage() { UnmapUnreadablePage(memory_, kSize); }
   UnreadablePage(const UnreadablePage &) = delete;
   UnreadablePage &operator=(const UnreadablePage &) = delete;
 

@@ -1,6 +1,6 @@
 // Finding boards by serial number and by custom EEPROM content, ClearDevices,
 // and boards unplugged and plugged in again, on both driver paths.
-#include <cerrno>
+#include "common/last_error.h"
 #include <cstring>
 
 #include "common/sim_fixture.h"
@@ -145,22 +145,22 @@ TEST_P(Search, ByEEPROMByteTwoMatches) {
   PokeCustom(b, 0, {0x20});
   PokeCustom(c, 0, {0x20});
   MIRBAX_ReloadDeviceLinks();
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(GetDeviceByEEPROMByte(0x20), 1u) << "the lower index";
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_DUP_NAME));
-  errno = -1;
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_DUP_NAME));
+  SetLastErrorValue(-1);
   EXPECT_EQ(GetDeviceByEEPROMByte(0x10), 0u);
-  EXPECT_EQ(errno, 0);
-  errno = 0;
+  EXPECT_EQ(LastErrorValue(), 0);
+  SetLastErrorValue(0);
   EXPECT_EQ(GetDeviceByEEPROMByte(0x30), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(ControlLines(a, 0xA2).back(), "C c0 a2 1e00 0000 0001 10");
 }
 
 TEST_P(Search, ByEEPROMByteWithNoBoard) {
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(GetDeviceByEEPROMByte(0), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_FILE_NOT_FOUND));
 }
 
 TEST_P(Search, ByEEPROMData) {
@@ -169,15 +169,15 @@ TEST_P(Search, ByEEPROMData) {
   PokeCustom(b, 100, {1, 2, 3, 5});
   MIRBAX_ReloadDeviceLinks();
   const uint8_t wanted[4] = {1, 2, 3, 5};
-  errno = -1;
+  SetLastErrorValue(-1);
   EXPECT_EQ(GetDeviceByEEPROMData(100, 4, wanted), 1u);
-  EXPECT_EQ(errno, 0);
+  EXPECT_EQ(LastErrorValue(), 0);
   EXPECT_EQ(ControlLines(b, 0xA2).back(), "C c0 a2 1e64 0000 0004 01020305");
   const uint8_t both[3] = {1, 2, 3};
   EXPECT_EQ(GetDeviceByEEPROMData(100, 3, both), 0u);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_DUP_NAME));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_DUP_NAME));
   EXPECT_EQ(GetDeviceByEEPROMData(254, 4, wanted), diNone) << "past the custom area";
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_FILE_NOT_FOUND));
 }
 
 TEST_P(Search, ByEEPROMDataSizeLimits) {
@@ -186,26 +186,26 @@ TEST_P(Search, ByEEPROMDataSizeLimits) {
   MIRBAX_ReloadDeviceLinks();
   ASSERT_EQ(MIRBAX_CloseDevice(0), 0u);
   std::vector<uint8_t> data(300);
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(GetDeviceByEEPROMData(0, 257, data.data()), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_BAD_LENGTH));
-  errno = -1;
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_BAD_LENGTH));
+  SetLastErrorValue(-1);
   EXPECT_EQ(GetDeviceByEEPROMData(0, 0, nullptr), 1u) << "the first linked entry";
-  EXPECT_EQ(errno, 0);
-  errno = 0;
+  EXPECT_EQ(LastErrorValue(), 0);
+  SetLastErrorValue(0);
   EXPECT_EQ(GetDeviceByEEPROMData(0, 256, data.data()), 1u) << "all 256 bytes are 0";
-  EXPECT_EQ(errno, 0);
+  EXPECT_EQ(LastErrorValue(), 0);
 }
 
 TEST_P(Search, ByEEPROMDataWithAnUnreadableBuffer) {
   Plug();
   MIRBAX_ReloadDeviceLinks();
   UnreadablePage page;
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(GetDeviceByEEPROMData(0, 4, page.get()), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_INTERNAL_ERROR));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_INTERNAL_ERROR));
   EXPECT_EQ(GetDeviceByEEPROMData(0, 4, nullptr), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_INTERNAL_ERROR));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_INTERNAL_ERROR));
 }
 
 // ---- ClearDevices, unplugging and plugging again -------------------------------------
@@ -307,9 +307,9 @@ TEST_F(LoadAndOnly, TwoBoardsAreRefused) {
   Attach(kDio, MIRBAXSIM_DRIVER_WINUSB);
   uint64_t serial = 0;
   EXPECT_EQ(GetDeviceSerialNumber(diLoadAndOnly, &serial), MIRBAX_ERROR_DUP_NAME);
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(ResolveDeviceIndex(diLoadAndOnly), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_DUP_NAME));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_DUP_NAME));
   EXPECT_TRUE(Dev[0].bGotHandle.load()) << "both are linked all the same";
   EXPECT_TRUE(Dev[1].bGotHandle.load());
 }
@@ -317,9 +317,9 @@ TEST_F(LoadAndOnly, TwoBoardsAreRefused) {
 TEST_F(LoadAndOnly, NoBoard) {
   uint64_t serial = 0;
   EXPECT_EQ(GetDeviceSerialNumber(diLoadAndOnly, &serial), MIRBAX_ERROR_FILE_NOT_FOUND);
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(ResolveDeviceIndex(diLoadAndOnly), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(LoadAndOnly, ForgetsRemovedBoardsAndRenumbers) {

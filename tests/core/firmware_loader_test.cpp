@@ -1,7 +1,7 @@
 // MIRBAX_UploadD15LoFirmwaresByPID against simulated boards waiting for
 // firmware: the CPU held in reset, the records in RAM at their addresses,
 // the CPU let run; and the message boxes of the boards it cannot load.
-#include <cerrno>
+#include "common/last_error.h"
 #include <filesystem>
 #include <fstream>
 
@@ -54,9 +54,9 @@ class Loader : public SimBoardsTest {
 
   // Runs the loader; returns the count and stores the last error.
   uint32_t Upload(const std::string &script) {
-    errno = -1;
+    SetLastErrorValue(-1);
     const uint32_t count = MIRBAX_UploadD15LoFirmwaresByPID(script.c_str());
-    lastError_ = errno;
+    lastError_ = LastErrorValue();
     return count;
   }
 
@@ -224,9 +224,9 @@ TEST_F(Loader, LinkedBoardsAreNotTouched) {
 }
 
 TEST_F(Loader, AnUnreadableScriptEndsWithInternalError) {
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(MIRBAX_UploadD15LoFirmwaresByPID(nullptr), 0u);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_INTERNAL_ERROR));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_INTERNAL_ERROR));
 }
 
 TEST_F(Loader, MissingFilesAreSkippedWithoutAMessage) {

@@ -1,7 +1,7 @@
 // Resolving device indexes: the special values, refusals and the last error
 // of ResolveDeviceIndex.
 #include <algorithm>
-#include <cerrno>
+#include "common/last_error.h"
 
 #include "common/sim_fixture.h"
 
@@ -35,9 +35,9 @@ TEST_F(IndexResolution, RefusesIndexesFrom32UpThatAreNotSpecial) {
   for (uint32_t index : {32u, 33u, 0x7FFFFFFFu, diNone, 0xFFFFFFFBu}) {
     SCOPED_TRACE(index);
     EXPECT_EQ(Open(index), MIRBAX_ERROR_INVALID_INDEX);
-    errno = 0;
+    SetLastErrorValue(0);
     EXPECT_EQ(ResolveDeviceIndex(index), diNone);
-    EXPECT_EQ(errno, int(MIRBAX_ERROR_INVALID_INDEX));
+    EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_INVALID_INDEX));
   }
 }
 
@@ -51,29 +51,29 @@ TEST_F(IndexResolution, AnEntryWithoutABoardGivesFileNotFound) {
 TEST_F(IndexResolution, NoBoardAtAll) {
   for (uint32_t index : {diFirst, diOnly}) {
     EXPECT_EQ(Open(index), MIRBAX_ERROR_FILE_NOT_FOUND);
-    errno = 0;
+    SetLastErrorValue(0);
     EXPECT_EQ(ResolveDeviceIndex(index), diNone);
-    EXPECT_EQ(errno, int(MIRBAX_ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_FILE_NOT_FOUND));
   }
 }
 
 TEST_F(IndexResolution, BoardsInEntries3And5) {
   LinkOnly({3, 5}, 6);
-  errno = -1;
+  SetLastErrorValue(-1);
   EXPECT_EQ(ResolveDeviceIndex(diFirst), 3u);
-  EXPECT_EQ(errno, 0);
+  EXPECT_EQ(LastErrorValue(), 0);
   EXPECT_EQ(Open(diOnly), MIRBAX_ERROR_DUP_NAME);
-  errno = 0;
+  SetLastErrorValue(0);
   EXPECT_EQ(ResolveDeviceIndex(diOnly), diNone);
-  EXPECT_EQ(errno, int(MIRBAX_ERROR_DUP_NAME));
+  EXPECT_EQ(LastErrorValue(), int(MIRBAX_ERROR_DUP_NAME));
 }
 
 TEST_F(IndexResolution, OneBoardInEntry7) {
   LinkOnly({7}, 8);
   for (uint32_t index : {diFirst, diOnly}) {
-    errno = -1;
+    SetLastErrorValue(-1);
     EXPECT_EQ(ResolveDeviceIndex(index), 7u);
-    EXPECT_EQ(errno, 0);
+    EXPECT_EQ(LastErrorValue(), 0);
     uint32_t pid = 0;
     EXPECT_EQ(QueryDeviceInfo(index, &pid, nullptr, nullptr, nullptr, nullptr), 0u);
     EXPECT_EQ(pid, kDio);

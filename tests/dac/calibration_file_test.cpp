@@ -12,6 +12,7 @@
 
 #include "core/result_codes.h"
 #include "dac/dac_calibration.h"
+#include "common/temporary_directory.h"
 
 namespace mirbax {
 namespace {
@@ -134,9 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
 class CalibrationFileOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/mirbax-dac-cal-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = mirbax::testing::MakeTemporaryDirectory("mirbax-dac-cal");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

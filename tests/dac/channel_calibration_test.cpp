@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "dac/dac_fixture.h"
+#include "common/temporary_directory.h"
 
 namespace mirbax::testing {
 namespace {
@@ -16,9 +17,7 @@ class ChannelCalibration : public DacBoardTest {
  protected:
   void SetUp() override {
     DacBoardTest::SetUp();
-    char pattern[] = "/tmp/mirbax-dac-flash-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = MakeTemporaryDirectory("mirbax-dac-flash");
     OpenBoard(kSlowWaveBoard);  // 16 channels, 32 flash sectors
   }
   void TearDown() override {
