@@ -188,7 +188,9 @@ TEST_P(FrequencyOutput, RatesWithoutAPairOfDivisorsAreRefusedUnsent) {
   for (const double wanted : {0.0023, 1e-9, nan, std::numeric_limits<double>::infinity()}) {
     double hz = wanted;
     EXPECT_EQ(CTR_StartOutputFreq(0, 0, &hz), MIRBAX_ERROR_INVALID_DATA) << wanted;
-    if (!std::isnan(wanted)) EXPECT_EQ(hz, wanted);
+    if (!std::isnan(wanted)) {
+      EXPECT_EQ(hz, wanted);
+    }
   }
   EXPECT_TRUE(Log(board_).empty());
 }
