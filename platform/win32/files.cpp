@@ -17,13 +17,26 @@ Handle OpenDevicePath(const std::string &path, bool shared) {
   return win32::FromFileHandle(file);
 }
 
-bool CloseHandle(Handle handle) { return ::CloseHandle(FileHandle(handle)) != FALSE; }
+// INVALID_HANDLE_VALUE is also the pseudo-handle of the own process, which
+// Windows "closes" without complaint: a failed open is refused here instead.
+bool CloseHandle(Handle handle) {
+  if (handle == kInvalidHandle) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  return ::CloseHandle(FileHandle(handle)) != FALSE;
+}
 
 // The device files are opened for overlapped I/O, so every I/O control
 // carries an OVERLAPPED record and waits for its completion; an aborted pipe
 // completes a pending bulk transfer with 995.
 bool DeviceIoControl(Handle handle, uint32_t code, const void *input, uint32_t inputSize,
                      void *output, uint32_t outputSize, uint32_t *bytesReturned) {
+  if (bytesReturned != nullptr) *bytesReturned = 0;
+  if (handle == kInvalidHandle) {  // the process's pseudo-handle, never a device
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
   OVERLAPPED overlapped{};
   overlapped.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (overlapped.hEvent == nullptr) return false;

@@ -21,7 +21,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   if(TARGET tests_windows)
     target_compile_definitions(tests_windows PRIVATE
       MIRBAX_DLL_NAME="$<TARGET_FILE_NAME:mirbax>" MIRBAX_SIM_DLL_NAME="$<TARGET_FILE_NAME:mirbax-sim>")
-    target_include_directories(tests_windows PRIVATE ${PROJECT_SOURCE_DIR}/library/include)
+    target_include_directories(tests_windows PRIVATE ${PROJECT_SOURCE_DIR}/library/include
+      ${PROJECT_SOURCE_DIR})
+    # The Windows backend itself, for its own edges (backend_test.cpp).
+    target_sources(tests_windows PRIVATE $<TARGET_OBJECTS:mirbax_platform_win32>)
+    target_link_libraries(tests_windows PRIVATE setupapi)
     add_dependencies(tests_windows mirbax mirbax-sim)
     # The DLLs beside the suite, where the loader looks first.
     add_custom_command(TARGET tests_windows POST_BUILD
