@@ -15,6 +15,8 @@ PAIRS = [
      "Control transfer round trip: exported frame vs the bare simulated driver call"),
     ("BM_ContinuousThroughPool", "BM_MemcpyOfBuffers", "throughput",
      "Continuous acquisition through the pool vs memcpy of the same bytes"),
+    ("BM_ReadDataConversion", "BM_MemcpyOfVolts", "time",
+     "ADC_ReadData conversion (one-channel scans) vs memcpy of the doubles it delivers"),
     ("BM_DACOutputFrame", "BM_MemcpyOfAFrame", "time",
      "Waveform queueing (DACOutputFrame) vs memcpy of the frame"),
 ]

@@ -6,7 +6,12 @@
 // has not read are partly overwritten.  ADC_ReadData then reports
 // ERROR_IO_DEVICE (1117) with no scan delivered, drops what was lost and
 // resumes at the oldest whole scan still in the ring, so later reads stay
-// aligned on scans.
+// aligned on scans.  (A read that has delivered scans before the writer
+// laps it returns those; the next read reports the overrun.)
+//
+// The scans are converted where they lie in the ring, straight into the
+// caller's pData (checked writable page by page first): no gathered copy of
+// the samples, no second copy of the doubles.
 #include "adc/ring.h"
 
 #include <mirbax.h>
@@ -64,24 +69,6 @@ TRingAcqData::Waiting TRingAcqData::SamplesWaiting() {
   return {waiting, false, ended_};
 }
 
-bool TRingAcqData::ReadRingSamples(uint16_t *to, uint64_t count) {
-  std::lock_guard lock(hRingMutex);
-  if (totalWritten_ - totalRead_ > RingBuffer.size()) return false;
-  const uint32_t length = uint32_t(RingBuffer.size());
-  const uint32_t n = uint32_t(count);
-  const uint32_t toEnd = length - iNextRead;
-  if (n < toEnd) {
-    std::memcpy(to, &RingBuffer[iNextRead], n * 2);
-    iNextRead += n;
-  } else {
-    std::memcpy(to, &RingBuffer[iNextRead], toEnd * 2);
-    std::memcpy(to + toEnd, RingBuffer.data(), (n - toEnd) * 2);
-    iNextRead = n - toEnd;
-  }
-  totalRead_ += n;
-  return true;
-}
-
 void TRingAcqData::SkipOverrun(uint64_t scanSamples) {
   std::lock_guard lock(hRingMutex);
   const uint64_t length = RingBuffer.size();
@@ -137,112 +124,128 @@ ScanGeometry GeometryOf(const TDeviceData &device, std::span<const uint8_t> bloc
   return geometry;
 }
 
-// Writes converted doubles to the caller's pData in chunks small enough to
-// stay in the cache: a chunk is filled by a tight conversion loop, then
-// copied out with the fault-safe copy (an unwritable pData throws
-// CallerMemoryFault).
-class TVoltsWriter {
+// Turns whole scans of samples into the caller's values: volts by the range
+// of each channel (oversampled conversions averaged), or, on the DIO-stream
+// board, two inputs in volts and the 32-bit digital value.
+class TScanConverter {
  public:
-  static constexpr std::size_t kChunk = 8192;
+  TScanConverter(const TDeviceData &device, std::span<const uint8_t> block,
+                 const ScanGeometry &geometry)
+      : dioStream_(!device.bADCBulk),
+        scanSamples_(geometry.ScanSamples()),
+        oversample_(geometry.oversample) {
+    if (dioStream_) {
+      inputRanges_ = {block[0], block[1]};
+      return;
+    }
+    scales_.reserve(geometry.channels.size());
+    for (const uint32_t channel : geometry.channels)
+      scales_.emplace_back(block[RangeByteIndex(channel, device.RangeShift)], oversample_);
+  }
 
-  explicit TVoltsWriter(double *pData) : pData_(pData) {}
-  // Room for up to `wanted` values in the current chunk.
-  std::span<double> Room(std::size_t wanted) {
-    return std::span<double>(chunk_).subspan(used_, std::min(wanted, kChunk - used_));
-  }
-  void Commit(std::size_t count) {
-    used_ += count;
-    if (used_ == kChunk) Flush();
-  }
-  void Put(double value) {
-    Room(1)[0] = value;
-    Commit(1);
-  }
-  void Flush() {
-    if (used_ == 0) return;
-    if (CopyToCaller(pData_, chunk_.data(), used_ * sizeof(double)) != ERROR_SUCCESS)
-      throw CallerMemoryFault();
-    pData_ += used_;
-    used_ = 0;
+  uint64_t ScanSamples() const { return scanSamples_; }
+  uint64_t ValuesPerScan() const { return dioStream_ ? 3 : scales_.size(); }
+
+  // Converts the whole scans held in `first` and then `second` (the ring's
+  // wrap between them; a scan may straddle it) to `out`; returns the end of
+  // what was written.
+  double *Convert(std::span<const uint16_t> first, std::span<const uint16_t> second,
+                  double *out) const {
+    const std::size_t straddling = first.size() % scanSamples_;
+    out = ConvertWhole(first.first(first.size() - straddling), out);
+    if (straddling != 0) {
+      const std::size_t rest = scanSamples_ - straddling;
+      std::vector<uint16_t> scan(first.end() - straddling, first.end());
+      scan.insert(scan.end(), second.begin(), second.begin() + rest);
+      out = ConvertWhole(scan, out);
+      second = second.subspan(rest);
+    }
+    return ConvertWhole(second, out);
   }
 
  private:
-  double *pData_;
-  std::array<double, kChunk> chunk_;
-  std::size_t used_ = 0;
-};
-
-// The common single-input stream without oversampling: one scale for every
-// sample, written as a loop the compiler can vectorize.
-void ConvertSingleChannel(const TVoltsScale &scale, const uint16_t *sample, uint64_t count,
-                          TVoltsWriter &writer) {
-  const double factor = scale.Factor * (1.0 / 65536.0);
-  const double offset = scale.Offset * (1.0 / 65536.0);
-  while (count > 0) {
-    const std::span<double> room = writer.Room(count);
-    double *out = room.data();
-    const std::size_t n = room.size();
-    for (std::size_t i = 0; i < n; ++i) out[i] = factor * double(sample[i]) + offset;
-    sample += n;
-    count -= n;
-    writer.Commit(n);
-  }
-}
-
-// Converts `scans` scans of samples and writes the doubles to pData.
-void PrepareData(const TDeviceData &device, std::span<const uint8_t> block,
-                 const ScanGeometry &geometry, const uint16_t *samples, uint64_t scans,
-                 double *pData) {
-  auto writer = std::make_unique<TVoltsWriter>(pData);
-  if (!device.bADCBulk) {
-    for (uint64_t s = 0; s < scans; ++s) {
-      const uint16_t *scan = &samples[s * 4];
-      writer->Put(CountsToVolts(scan[0], 1, block[0]));
-      writer->Put(CountsToVolts(scan[1], 1, block[1]));
-      writer->Put(double(uint32_t(scan[2]) << 16 | scan[3]));
-    }
-    writer->Flush();
-    return;
-  }
-  const std::size_t channels = geometry.channels.size();
-  const uint32_t oversample = geometry.oversample;
-  std::vector<TVoltsScale> scales;
-  scales.reserve(channels);
-  for (std::size_t c = 0; c < channels; ++c)
-    scales.emplace_back(block[RangeByteIndex(geometry.channels[c], device.RangeShift)], oversample);
-  const uint16_t *sample = samples;
-  if (channels == 1 && oversample == 1) {
-    ConvertSingleChannel(scales[0], sample, scans, *writer);
-  } else {
-    for (uint64_t s = 0; s < scans; ++s) {
-      for (std::size_t c = 0; c < channels; ++c) {
+  // `samples` holds whole scans.
+  double *ConvertWhole(std::span<const uint16_t> samples, double *out) const {
+    if (dioStream_) return ConvertDioStream(samples, out);
+    if (scales_.size() == 1 && oversample_ == 1) return ConvertSingleChannel(samples, out);
+    const uint16_t *sample = samples.data();
+    for (std::size_t s = samples.size() / scanSamples_; s > 0; --s) {
+      for (const TVoltsScale &scale : scales_) {
         uint32_t sum = 0;
-        for (uint32_t k = 0; k < oversample; ++k) sum += *sample++;
-        writer->Put(scales[c](sum));
+        for (uint32_t k = 0; k < oversample_; ++k) sum += *sample++;
+        *out++ = scale(sum);
       }
     }
+    return out;
   }
-  writer->Flush();
-}
 
-// The reader's side of one ADC_ReadData call.
+  // The common single-input stream without oversampling: one scale for
+  // every sample, a loop the compiler vectorizes.
+  double *ConvertSingleChannel(std::span<const uint16_t> samples, double *out) const {
+    const double factor = scales_[0].Factor * (1.0 / 65536.0);
+    const double offset = scales_[0].Offset * (1.0 / 65536.0);
+    const uint16_t *sample = samples.data();
+    const std::size_t n = samples.size();
+    for (std::size_t i = 0; i < n; ++i) out[i] = factor * double(sample[i]) + offset;
+    return out + n;
+  }
+
+  double *ConvertDioStream(std::span<const uint16_t> samples, double *out) const {
+    for (std::size_t s = 0; s + 4 <= samples.size(); s += 4) {
+      *out++ = CountsToVolts(samples[s], 1, inputRanges_[0]);
+      *out++ = CountsToVolts(samples[s + 1], 1, inputRanges_[1]);
+      *out++ = double(uint32_t(samples[s + 2]) << 16 | samples[s + 3]);
+    }
+    return out;
+  }
+
+  bool dioStream_;
+  uint64_t scanSamples_;
+  uint32_t oversample_;
+  std::vector<TVoltsScale> scales_;
+  std::array<uint8_t, 2> inputRanges_{};
+};
+
+// The reader's side of one ADC_ReadData call: takes whole scans out of the
+// ring and converts them where they lie straight into the caller's pData,
+// which is checked writable first (an unwritable pData throws
+// CallerMemoryFault).  The ring's mutex is held for one chunk of samples at
+// a time, so the writer is never kept waiting for a whole large read.
 class RingReader {
  public:
-  RingReader(TRingAcqData &ring, uint64_t scanSamples, Deadline deadline)
-      : ring_(ring), scanSamples_(scanSamples), deadline_(deadline) {}
+  RingReader(TRingAcqData &ring, const TScanConverter &converter, double *pData,
+             Deadline deadline)
+      : ring_(ring), converter_(converter), pData_(pData), deadline_(deadline) {}
 
   // Whole scans waiting now; sets overrun() when the writer lapped the reader.
   uint64_t ScansWaiting() {
     const TRingAcqData::Waiting waiting = ring_.SamplesWaiting();
     overrun_ = overrun_ || waiting.overrun;
     ended_ = waiting.ended;
-    return waiting.samples / scanSamples_;
+    return waiting.samples / converter_.ScanSamples();
   }
-  bool TakeScans(uint16_t *into, uint64_t fromScan, uint64_t scans) {
-    if (ring_.ReadRingSamples(into + fromScan * scanSamples_, scans * scanSamples_))
-      return true;
-    overrun_ = true;
-    return false;
+  // Converts `scans` waiting scans into pData after those taken before.
+  // False when the writer overwrote some first: the scans of the chunks
+  // converted before that stay taken.
+  bool TakeScans(uint64_t scans) {
+    const uint64_t values = converter_.ValuesPerScan();
+    double *out = WritableCallerArea(pData_ + taken_ * values, scans * values).data();
+    const uint64_t chunkScans = std::max<uint64_t>(1, kChunkSamples / converter_.ScanSamples());
+    while (scans > 0) {
+      const uint64_t n = std::min(scans, chunkScans);
+      const bool read = ring_.ReadRingSpans(
+          n * converter_.ScanSamples(),
+          [&](std::span<const uint16_t> first, std::span<const uint16_t> second) {
+            out = converter_.Convert(first, second, out);
+          });
+      if (!read) {
+        overrun_ = true;
+        return false;
+      }
+      taken_ += n;
+      scans -= n;
+    }
+    return true;
   }
   // False at the deadline, or when the stream ended before the samples
   // last counted (so none will follow).
@@ -256,41 +259,43 @@ class RingReader {
     if (left < std::chrono::steady_clock::duration::zero()) return false;
     return ring_.hSem.AcquireFor(std::chrono::ceil<std::chrono::milliseconds>(left));
   }
+  uint64_t taken() const { return taken_; }
   bool overrun() const { return overrun_; }
 
  private:
+  static constexpr uint64_t kChunkSamples = uint64_t{1} << 16;  // about 100 us of conversion
+
   TRingAcqData &ring_;
-  uint64_t scanSamples_;
+  const TScanConverter &converter_;
+  double *pData_;
   Deadline deadline_;
+  uint64_t taken_ = 0;
   bool overrun_ = false;
   bool ended_ = false;
 };
 
-// Takes up to `wanted` scans into `samples`; returns the scans taken.
-// Timeout 0: what is waiting now.  Positive: as many as arrive in time.
-// Negative: all of them or none.
-uint64_t GatherScans(RingReader &reader, uint16_t *samples, uint64_t wanted,
-                     double Timeout) {
+// Takes up to `wanted` scans into the caller's pData; returns the scans
+// delivered.  Timeout 0: what is waiting now.  Positive: as many as arrive
+// in time.  Negative: all of them or none.  An overrun ends the read with
+// the scans converted before it (none for an all-or-nothing read).
+uint64_t ReadScans(RingReader &reader, uint64_t wanted, double Timeout) {
   if (Timeout == 0) {
     const uint64_t scans = std::min(wanted, reader.ScansWaiting());
-    return scans != 0 && reader.TakeScans(samples, 0, scans) ? scans : 0;
+    if (scans != 0) reader.TakeScans(scans);
+    return reader.taken();
   }
   if (Timeout > 0) {
-    uint64_t taken = 0;
     for (;;) {
-      const uint64_t scans = std::min(wanted - taken, reader.ScansWaiting());
-      if (reader.overrun()) return taken;
-      if (scans != 0) {
-        if (!reader.TakeScans(samples, taken, scans)) return taken;
-        taken += scans;
-      }
-      if (taken == wanted || !reader.WaitForData()) return taken;
+      const uint64_t scans = std::min(wanted - reader.taken(), reader.ScansWaiting());
+      if (reader.overrun()) return reader.taken();
+      if (scans != 0 && !reader.TakeScans(scans)) return reader.taken();
+      if (reader.taken() == wanted || !reader.WaitForData()) return reader.taken();
     }
   }
   while (reader.ScansWaiting() < wanted) {
     if (reader.overrun() || !reader.WaitForData()) return 0;
   }
-  return reader.TakeScans(samples, 0, wanted) ? wanted : 0;
+  return reader.TakeScans(wanted) ? wanted : 0;
 }
 
 uint32_t ReadData(TDeviceData &device, const void *pConfigBuf, uint32_t *ScansToRead,
@@ -309,21 +314,17 @@ uint32_t ReadData(TDeviceData &device, const void *pConfigBuf, uint32_t *ScansTo
   if (scanSamples == 0 || scanSamples > ring->RingBuffer.size()) return ERROR_INVALID_PARAMETER;
   if (Timeout < 0 && wanted * scanSamples > ring->RingBuffer.size()) return ERROR_INVALID_PARAMETER;
 
-  // The gathered samples: every one is written before it is read.
-  const auto samples = std::make_unique_for_overwrite<uint16_t[]>(wanted * scanSamples);
-  RingReader reader(*ring, scanSamples, Timeout == 0 ? Deadline{} : DeadlineAfter(std::fabs(Timeout)));
-  const uint64_t scans = GatherScans(reader, samples.get(), wanted, Timeout);
-  if (scans == 0) {
-    WriteCaller(ScansToRead, 0u);
-    if (reader.overrun()) {
-      ring->SkipOverrun(scanSamples);
-      return ERROR_IO_DEVICE;
-    }
-    return ERROR_TIMEOUT;
-  }
+  const TScanConverter converter(device, block, geometry);
+  RingReader reader(*ring, converter, pData,
+                    Timeout == 0 ? Deadline{} : DeadlineAfter(std::fabs(Timeout)));
+  const uint64_t scans = ReadScans(reader, wanted, Timeout);
   WriteCaller(ScansToRead, uint32_t(scans));
-  PrepareData(device, block, geometry, samples.get(), scans, pData);
-  return ERROR_SUCCESS;
+  if (scans != 0) return ERROR_SUCCESS;
+  if (reader.overrun()) {
+    ring->SkipOverrun(scanSamples);
+    return ERROR_IO_DEVICE;
+  }
+  return ERROR_TIMEOUT;
 }
 
 uint32_t StartRing(uint32_t di, TDeviceData &device, uint32_t RingBufferSize,

@@ -68,9 +68,13 @@ class TRingAcqData {
     bool ended = false;    // nothing more will come
   };
   Waiting SamplesWaiting();
-  // Copies `count` waiting samples to `to` and consumes them; false (nothing
-  // consumed) when the writer has overwritten some of them first.
-  bool ReadRingSamples(uint16_t *to, uint64_t count);
+  // Hands `count` waiting samples to `consume` where they lie, as two
+  // contiguous spans (the second empty unless the samples wrap round the end
+  // of the ring), under the ring's mutex, then consumes them.  False (nothing
+  // consumed, `consume` not called) when the writer has overwritten some of
+  // them first.
+  template <typename Consume>
+  bool ReadRingSpans(uint64_t count, Consume &&consume);
   // After an overrun: drops everything overwritten and moves the reader to
   // the oldest whole scan of `scanSamples` samples still in the ring.
   void SkipOverrun(uint64_t scanSamples);
@@ -81,6 +85,24 @@ class TRingAcqData {
   uint64_t totalRead_ = 0;
   bool ended_ = false;
 };
+
+template <typename Consume>
+bool TRingAcqData::ReadRingSpans(uint64_t count, Consume &&consume) {
+  std::lock_guard lock(hRingMutex);
+  if (totalWritten_ - totalRead_ > RingBuffer.size()) return false;
+  const std::span<const uint16_t> ring(RingBuffer);
+  const uint32_t n = uint32_t(count);
+  const uint32_t toEnd = uint32_t(ring.size()) - iNextRead;
+  if (n < toEnd) {
+    consume(ring.subspan(iNextRead, n), std::span<const uint16_t>());
+    iNextRead += n;
+  } else {
+    consume(ring.subspan(iNextRead, toEnd), ring.first(n - toEnd));
+    iNextRead = n - toEnd;
+  }
+  totalRead_ += n;
+  return true;
+}
 
 }  // namespace mirbax
 

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -64,6 +65,17 @@ template <typename T>
 void WriteCaller(T *callerPointer, const T &value) {
   static_assert(std::is_trivially_copyable_v<T>);
   if (!platform::SafeWrite(callerPointer, &value, sizeof(T))) throw CallerMemoryFault();
+}
+
+// The caller's area of `count` T, checked writable page by page (throws
+// CallerMemoryFault otherwise), for code that fills it with plain stores: a
+// large result converted straight into it needs no second, guarded copy.
+template <typename T>
+std::span<T> WritableCallerArea(T *callerPointer, std::size_t count) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  if (count > SIZE_MAX / sizeof(T) || !platform::ProbeWritable(callerPointer, count * sizeof(T)))
+    throw CallerMemoryFault();
+  return std::span<T>(callerPointer, count);
 }
 
 // Reads a NUL-terminated caller string (at most `limit` bytes before the NUL).

@@ -1,10 +1,13 @@
 #include "platform/common/safe_memory.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -48,7 +51,46 @@ bool CopyChecked(void *destination, const void *source, std::size_t size, Transf
   return true;
 }
 
+constexpr std::uintptr_t kPageSize = 4096;  // the smallest page size: probing more often is harmless
+
+// /dev/zero, kept open: a read from it writes zeros with the kernel's
+// checked user copy, which fails on a bad page (and pins nothing).  -1 when
+// it cannot be opened.
+int ZeroDevice() {
+  static const int fd = open("/dev/zero", O_RDONLY | O_CLOEXEC);
+  return fd;
+}
+
+// One byte at the start of each page of [begin, end) (the first at begin),
+// read from /dev/zero in calls of up to kBatch pages.
+bool ProbeWithZeroDevice(int fd, std::uintptr_t begin, std::uintptr_t end) {
+  constexpr std::size_t kBatch = 256;
+  std::array<iovec, kBatch> bytes;
+  for (std::uintptr_t at = begin; at < end;) {
+    std::size_t count = 0;
+    for (; count < kBatch && at < end; ++count) {
+      bytes[count] = {reinterpret_cast<void *>(at), 1};
+      at = (at | (kPageSize - 1)) + 1;
+    }
+    if (readv(fd, bytes.data(), int(count)) != ssize_t(count)) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool ProbeWritable(void *destination, std::size_t size) noexcept {
+  if (size == 0) return true;
+  const auto begin = reinterpret_cast<std::uintptr_t>(destination);
+  if (destination == nullptr || begin + size < begin) return false;
+  const std::uintptr_t end = begin + size;
+  if (const int fd = ZeroDevice(); fd >= 0) return ProbeWithZeroDevice(fd, begin, end);
+  // Without /dev/zero: the same byte per page through the guarded copy.
+  const char zero = 0;
+  for (std::uintptr_t at = begin; at < end; at = (at | (kPageSize - 1)) + 1)
+    if (!SafeWrite(reinterpret_cast<void *>(at), &zero, 1)) return false;
+  return true;
+}
 
 bool SafeRead(void *destination, const void *source, std::size_t size) noexcept {
   if (size == 0) return true;

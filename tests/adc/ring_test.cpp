@@ -9,6 +9,7 @@
 #include "adc/ring.h"
 #include "adc/adc_codes.h"
 #include "adc_fixture.h"
+#include "common/unreadable_page.h"
 #include "core/device_table.h"
 
 namespace mirbax::testing {
@@ -162,6 +163,66 @@ TEST_F(Ring, AnOverrunIsReportedAndTheReaderResumesOnAScan) {
   EXPECT_EQ(scans, 4u);
   EXPECT_DOUBLE_EQ(v[0], 303.0 / 65536);  // the oldest whole scan kept: samples 303-305
   EXPECT_DOUBLE_EQ(v[11], 314.0 / 65536);
+}
+
+TEST_F(Ring, AScanAcrossTheEndOfTheRingIsConvertedWhole) {
+  QuietRing(kAdc16, 4096);  // 2048 samples
+  const std::vector<uint8_t> block = Block(0, 2, 0);  // 3 samples a scan
+  Feed(0, 2046);
+  uint32_t scans = 682;
+  std::vector<double> v(2046);
+  ASSERT_EQ(ADC_ReadData(0, block.data(), &scans, v.data(), 0), 0u);
+  ASSERT_EQ(scans, 682u);
+  Feed(2046, 10);  // samples 2046-2055 at ring indexes 2046, 2047, 0-7
+  scans = 3;
+  ASSERT_EQ(ADC_ReadData(0, block.data(), &scans, v.data(), 0), 0u);
+  ASSERT_EQ(scans, 3u);
+  for (int i = 0; i < 9; ++i) EXPECT_DOUBLE_EQ(v[i], (2046 + i) / 65536.0) << i;
+}
+
+// Reads far larger than the chunk the ring's mutex is held for, with
+// oversampled multi-channel scans, every value checked.
+TEST_F(Ring, ALargeReadIsConvertedCompleteAndInOrder) {
+  QuietRing(kAdc16, 1 << 20);  // 512 Ki samples
+  const std::vector<uint8_t> block = Block(0, 4, 2);  // 5 channels x 3 conversions
+  constexpr uint32_t kScans = 30'000;                 // 450 000 samples
+  for (uint32_t fed = 0; fed < kScans * 15; fed += 50'000)
+    Feed(fed, std::min<uint32_t>(50'000, kScans * 15 - fed));
+  uint32_t scans = kScans;
+  std::vector<double> v(kScans * 5);
+  ASSERT_EQ(ADC_ReadData(0, block.data(), &scans, v.data(), -1), 0u);
+  ASSERT_EQ(scans, kScans);
+  uint64_t wrong = 0;
+  for (uint64_t i = 0; i < v.size(); ++i) {
+    const uint64_t first = i * 3;  // the first of the value's three conversions
+    const double sum = double(uint16_t(first) + uint16_t(first + 1) + uint16_t(first + 2));
+    wrong += std::fabs(v[i] - sum / 3 / 65536) > 1e-12;
+  }
+  EXPECT_EQ(wrong, 0u);
+}
+
+TEST_F(Ring, AnUnwritableDataAreaGives1359AndNeverCrashes) {
+  QuietRing(kAdc16);
+  const std::vector<uint8_t> block = Block(0, 0, 0);
+  UnreadablePage page;
+  Feed(0, 100);
+  uint32_t scans = 10;
+  EXPECT_EQ(ADC_ReadData(0, block.data(), &scans, page.get<double>(), 0), 1359u);
+  scans = 10;
+  EXPECT_EQ(ADC_ReadData(0, block.data(), &scans, nullptr, 0), 1359u);
+  // The end of a writable area: the scans that do not fit are refused.
+  void *area = mmap(nullptr, 8192, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(area, MAP_FAILED);
+  mprotect(static_cast<uint8_t *>(area) + 4096, 4096, PROT_READ);
+  auto *lastValues = reinterpret_cast<double *>(static_cast<uint8_t *>(area) + 4096 - 16);
+  scans = 3;
+  EXPECT_EQ(ADC_ReadData(0, block.data(), &scans, lastValues, 0), 1359u);
+  scans = 2;
+  EXPECT_EQ(ADC_ReadData(0, block.data(), &scans, lastValues, 0), 0u);
+  EXPECT_EQ(scans, 2u);
+  EXPECT_DOUBLE_EQ(lastValues[0], 0.0);  // nothing was taken by the refused reads
+  EXPECT_DOUBLE_EQ(lastValues[1], 1 / 65536.0);
+  munmap(area, 8192);
 }
 
 TEST_F(Ring, DioStreamScansGiveThreeValues) {
