@@ -39,6 +39,22 @@ void TDACWorker::WaitFor() {
   if (thread_.joinable()) thread_.join();
 }
 
+std::string TDACWorker::SpareBuffer() {
+  std::lock_guard lock(spareMutex_);
+  if (spare_.empty()) return {};
+  std::string buffer = std::move(spare_.back());
+  spare_.pop_back();
+  return buffer;
+}
+
+void TDACWorker::KeepSpare(std::string &&buffer) {
+  buffer.clear();
+  std::lock_guard lock(spareMutex_);
+  // As many as can be alive at once: a queue that was let grow by one frame's
+  // buffers, and the one being sent.
+  if (spare_.size() <= kMaxQueuedBuffers + kMaxBuffersPerFrame) spare_.push_back(std::move(buffer));
+}
+
 void TDACWorker::SendBuffers() {
   TDeviceData &device = Dev[Index];
   int64_t budget = kAutoStartBytes;
@@ -62,8 +78,10 @@ void TDACWorker::SendBuffers() {
     uint32_t sent = 0;
     ::AWU_GenericBulkOut(uint32_t(Index), kWaveformPipe, buffer.data(), uint32_t(buffer.size()),
                          &sent);
+    const std::size_t size = buffer.size();
+    KeepSpare(std::move(buffer));
     if (budget > 0) {
-      budget -= int64_t(buffer.size());
+      budget -= int64_t(size);
       if (budget <= 0) {
         budget = 0;
         AutoStartOutput(uint32_t(Index));

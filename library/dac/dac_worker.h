@@ -17,7 +17,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/sync.h"
 
@@ -39,11 +42,20 @@ class TDACWorker {
   // True once the worker has left its loop and cleaned up.
   bool Finished() const { return finished_.IsSet(); }
 
+  // An empty buffer to fill for the queue: one the worker has sent when it
+  // has one spare (its memory kept), else a new one.
+  std::string SpareBuffer();
+
   const int32_t Index;  // the device index served
 
  private:
   void Execute();
   void SendBuffers();
+  void KeepSpare(std::string &&buffer);
+
+  // Sent buffers, kept for the next frames (at most as many as can be queued).
+  std::mutex spareMutex_;
+  std::vector<std::string> spare_;
 
   std::atomic<bool> stopRequested_{false};
   Event finished_;

@@ -1,10 +1,12 @@
 // Waveform streaming on the three board kinds, and the exported functions.
 #include "dac/waveform.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -129,21 +131,51 @@ uint32_t ChannelsPerPoint(const TDeviceData &device) {
   return device.DACsUsed > 0 ? uint32_t(device.DACsUsed) : 0;
 }
 
-// Keeps the counts and sets the point and frame flags of each sample.
-void MarkFrame(std::vector<uint16_t> &samples, uint32_t DACsUsed) {
-  uint32_t channel = 0;
-  for (uint16_t &sample : samples) {
-    sample &= kSampleCountMask;
-    if (++channel == DACsUsed) {
-      sample |= kLastChannelOfPoint;
-      channel = 0;
-    }
-  }
-  if (!samples.empty()) samples.back() |= kLastSampleOfFrame;
+// Keeps the counts and sets the point and frame flags of each sample of a
+// frame held as little-endian bytes: the counts of every sample in one pass
+// (a loop the compiler vectorizes), then the flag of each point's last
+// channel, then the frame's last sample.
+void MarkFrame(std::span<char> frame, uint32_t DACsUsed) {
+  const std::size_t count = frame.size() / sizeof(uint16_t);
+  char *const bytes = frame.data();
+  const auto change = [bytes](std::size_t i, auto operation) {
+    uint16_t sample;
+    std::memcpy(&sample, bytes + i * sizeof sample, sizeof sample);
+    sample = operation(sample);
+    std::memcpy(bytes + i * sizeof sample, &sample, sizeof sample);
+  };
+  for (std::size_t i = 0; i < count; ++i)
+    change(i, [](uint16_t sample) { return uint16_t(sample & kSampleCountMask); });
+  if (DACsUsed != 0)
+    for (std::size_t i = DACsUsed - 1; i < count; i += DACsUsed)
+      change(i, [](uint16_t sample) { return uint16_t(sample | kLastChannelOfPoint); });
+  if (count != 0)
+    change(count - 1, [](uint16_t sample) { return uint16_t(sample | kLastSampleOfFrame); });
 }
 
-// Copies a frame, cuts it with what was pending into whole buffers for the
-// worker, and keeps the rest pending.
+// Queues every whole buffer of the pending bytes for the worker; the rest
+// stays pending.  The buffers are filled before the queue's mutex is taken
+// (and are the worker's sent ones when it has some spare), so the worker
+// never waits for a copy and a running stream allocates nothing.
+void QueueWholeBuffers(TDeviceData &device) {
+  std::string &pending = device.PendingDACData;
+  const std::size_t n = pending.size() / FrameBufferSize;
+  if (n == 0) return;
+  std::array<std::string, kMaxBuffersPerFrame> buffers;
+  for (std::size_t i = 0; i < n; ++i) {
+    buffers[i] = device.WorkerThread ? device.WorkerThread->SpareBuffer() : std::string();
+    buffers[i].assign(pending, i * FrameBufferSize, FrameBufferSize);
+  }
+  {
+    std::lock_guard lock(device.hDACDataMutex);
+    for (std::size_t i = 0; i < n; ++i) device.DACData.push_back(std::move(buffers[i]));
+  }
+  device.hDACDataSem.Release(uint32_t(n));
+  pending.erase(0, n * FrameBufferSize);
+}
+
+// Reads a frame (checked whole before anything is queued) into the pending
+// bytes, sets its flags and queues the buffers it completes.
 uint32_t QueueFrame(TDeviceData &device, uint32_t FramePoints, const uint16_t *FrameData,
                     bool bMark) {
   if (!device.bDACStream) return ERROR_BAD_TOKEN_TYPE;
@@ -154,22 +186,16 @@ uint32_t QueueFrame(TDeviceData &device, uint32_t FramePoints, const uint16_t *F
     std::lock_guard lock(device.hDACDataMutex);
     if (device.DACData.size() > kMaxQueuedBuffers) return ERROR_NOT_READY;
   }
-  std::vector<uint16_t> samples(std::size_t(FramePoints) * ChannelsPerPoint(device));
-  if (const uint32_t result =
-          CopyFromCaller(samples.data(), FrameData, samples.size() * sizeof(uint16_t)))
+  const std::size_t bytes = std::size_t(FramePoints) * ChannelsPerPoint(device) * sizeof(uint16_t);
+  std::string &pending = device.PendingDACData;
+  const std::size_t before = pending.size();
+  pending.resize(before + bytes);
+  if (const uint32_t result = CopyFromCaller(pending.data() + before, FrameData, bytes)) {
+    pending.resize(before);
     return result;
-  if (bMark) MarkFrame(samples, ChannelsPerPoint(device));
-
-  std::string data = std::move(device.PendingDACData);
-  data.append(reinterpret_cast<const char *>(samples.data()), samples.size() * sizeof(uint16_t));
-  const std::size_t n = data.size() / FrameBufferSize;
-  {
-    std::lock_guard lock(device.hDACDataMutex);
-    for (std::size_t i = 0; i < n; ++i)
-      device.DACData.push_back(data.substr(i * FrameBufferSize, FrameBufferSize));
   }
-  if (n > 0) device.hDACDataSem.Release(uint32_t(n));
-  device.PendingDACData = data.substr(n * FrameBufferSize);
+  if (bMark) MarkFrame(std::span<char>(pending).subspan(before), ChannelsPerPoint(device));
+  QueueWholeBuffers(device);
   return ERROR_SUCCESS;
 }
 

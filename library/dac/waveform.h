@@ -16,6 +16,10 @@ namespace mirbax {
 inline constexpr uint32_t FrameBufferSize = 8192;      // bytes per queued buffer
 inline constexpr uint32_t kMaxFramePoints = 6400;      // points per frame
 inline constexpr std::size_t kMaxQueuedBuffers = 32;   // a frame waits beyond this
+// The most whole buffers one frame can complete: a full frame of eight
+// channels after a pending buffer one byte short of full.
+inline constexpr std::size_t kMaxBuffersPerFrame =
+    (FrameBufferSize - 1 + kMaxFramePoints * 8 * sizeof(uint16_t)) / FrameBufferSize;
 inline constexpr int64_t kAutoStartBytes = 163'840;    // sent before the worker starts
 inline constexpr double kDACBaseClockHz = 12'000'000.0;
 inline constexpr uint8_t kWaveformPipe = 0x02;

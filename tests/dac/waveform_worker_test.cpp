@@ -7,6 +7,7 @@
 #include "core/device_table.h"
 #include "dac/dac_fixture.h"
 #include "dac/dac_worker.h"
+#include "dac/waveform.h"
 
 namespace mirbax::testing {
 namespace {
@@ -134,6 +135,26 @@ TEST_F(WaveformWorker, FailedBuffersAreSkippedAndTheRestArrives) {
   ASSERT_EQ(words.size(), 5u * 4096);
   for (const auto &[index, count] : {std::pair{0, 0}, {4096, 1}, {2 * 4096, 5}, {4 * 4096, 7}})
     EXPECT_EQ(words[index] & 0x0FFF, count) << index;
+}
+
+// Each sent buffer is kept for the next frames (its memory reused), up to a
+// full queue of them: a running stream allocates no buffers.
+TEST_F(WaveformWorker, SentBuffersAreKeptForTheNextFrames) {
+  ASSERT_EQ(DACOutputSetCount(0, 1), 0u);
+  for (uint16_t b = 0; b < 8; ++b) {
+    const std::vector<uint16_t> frame(4096, b);  // one buffer each
+    ASSERT_EQ(DACOutputFrame(0, 4096, frame.data()), 0u);
+  }
+  std::shared_ptr<TDACWorker> worker = Dev[0].WorkerThread;
+  ASSERT_NE(worker, nullptr);
+  ASSERT_EQ(DACOutputCloseNoEnd(0, 0), 0u);  // returns once all eight have gone
+  for (int i = 0; i < 8; ++i) {
+    const std::string spare = worker->SpareBuffer();
+    EXPECT_TRUE(spare.empty()) << i;
+    EXPECT_GE(spare.capacity(), FrameBufferSize) << i;
+  }
+  EXPECT_LT(worker->SpareBuffer().capacity(), FrameBufferSize);  // none left: a new one
+  EXPECT_EQ(FifoWords().size(), 8u * 4096);
 }
 
 TEST_F(WaveformWorker, EndsByItselfWhenTheBoardGoesAway) {
