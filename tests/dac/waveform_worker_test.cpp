@@ -137,9 +137,12 @@ TEST_F(WaveformWorker, FailedBuffersAreSkippedAndTheRestArrives) {
     EXPECT_EQ(words[index] & 0x0FFF, count) << index;
 }
 
-// Each sent buffer is kept for the next frames (its memory reused), up to a
-// full queue of them: a running stream allocates no buffers.
+// Each sent buffer is kept for the next frames (its memory reused), up to
+// as many as can be queued: a running stream allocates no buffers.  The
+// board takes nothing until the close, so no frame finds a spare and each
+// of the eight buffers is a new one.
 TEST_F(WaveformWorker, SentBuffersAreKeptForTheNextFrames) {
+  ASSERT_EQ(MIRBAXSIM_SetOption(board_, "dac_fifo_paused", 1), 0u);
   ASSERT_EQ(DACOutputSetCount(0, 1), 0u);
   for (uint16_t b = 0; b < 8; ++b) {
     const std::vector<uint16_t> frame(4096, b);  // one buffer each
@@ -147,7 +150,7 @@ TEST_F(WaveformWorker, SentBuffersAreKeptForTheNextFrames) {
   }
   std::shared_ptr<TDACWorker> worker = Dev[0].WorkerThread;
   ASSERT_NE(worker, nullptr);
-  ASSERT_EQ(DACOutputCloseNoEnd(0, 0), 0u);  // returns once all eight have gone
+  CloseWithAFullQueue(false);  // returns once all eight have gone
   for (int i = 0; i < 8; ++i) {
     const std::string spare = worker->SpareBuffer();
     EXPECT_TRUE(spare.empty()) << i;
