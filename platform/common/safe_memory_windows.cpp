@@ -56,4 +56,10 @@ bool SafeWrite(void *destination, const void *source, std::size_t size) noexcept
          moved == size;
 }
 
+bool ProbeWritable(void *destination, std::size_t size) noexcept {
+  if (size == 0) return true;
+  if (destination == nullptr) return false;
+  return RangeAllows(destination, size, kWritable);
+}
+
 }  // namespace mirbax::platform

@@ -9,6 +9,7 @@
 #include "adc/ring.h"
 #include "adc/adc_codes.h"
 #include "adc_fixture.h"
+#include "common/protected_pages.h"
 #include "common/unreadable_page.h"
 #include "core/device_table.h"
 
@@ -211,10 +212,9 @@ TEST_F(Ring, AnUnwritableDataAreaGives1359AndNeverCrashes) {
   scans = 10;
   EXPECT_EQ(ADC_ReadData(0, block.data(), &scans, nullptr, 0), 1359u);
   // The end of a writable area: the scans that do not fit are refused.
-  void *area = mmap(nullptr, 8192, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  ASSERT_NE(area, MAP_FAILED);
-  mprotect(static_cast<uint8_t *>(area) + 4096, 4096, PROT_READ);
-  auto *lastValues = reinterpret_cast<double *>(static_cast<uint8_t *>(area) + 4096 - 16);
+  ProtectedPages area(2);
+  area.Set(1, PageAccess::ReadOnly);
+  auto *lastValues = reinterpret_cast<double *>(area.at(ProtectedPages::kPage - 16));
   scans = 3;
   EXPECT_EQ(ADC_ReadData(0, block.data(), &scans, lastValues, 0), 1359u);
   scans = 2;
@@ -222,7 +222,6 @@ TEST_F(Ring, AnUnwritableDataAreaGives1359AndNeverCrashes) {
   EXPECT_EQ(scans, 2u);
   EXPECT_DOUBLE_EQ(lastValues[0], 0.0);  // nothing was taken by the refused reads
   EXPECT_DOUBLE_EQ(lastValues[1], 1 / 65536.0);
-  munmap(area, 8192);
 }
 
 TEST_F(Ring, DioStreamScansGiveThreeValues) {

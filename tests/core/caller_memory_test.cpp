@@ -2,31 +2,15 @@
 // caller's area.  Every page of the area must be writable; a bad page
 // anywhere gives CallerMemoryFault, never a crash.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "common/protected_pages.h"
 #include "core/caller_memory.h"
 
 namespace mirbax::testing {
 namespace {
-
-// Three pages, the middle one set to `protection`.
-class ThreePages {
- public:
-  explicit ThreePages(int protection) {
-    memory_ = static_cast<uint8_t *>(
-        mmap(nullptr, 3 * kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    mprotect(memory_ + kPage, kPage, protection);
-  }
-  ~ThreePages() { munmap(memory_, 3 * kPage); }
-  uint8_t *at(std::size_t offset) const { return memory_ + offset; }
-  static constexpr std::size_t kPage = 4096;
-
- private:
-  uint8_t *memory_;
-};
 
 TEST(WritableCallerArea, AWritableAreaIsGivenBackWhole) {
   std::vector<double> values(100'000, 1.5);  // many pages, more than one probe batch
@@ -38,28 +22,29 @@ TEST(WritableCallerArea, AWritableAreaIsGivenBackWhole) {
 
 TEST(WritableCallerArea, ABadPageAnywhereIsRefused) {
   struct Case {
-    int protection;
+    PageAccess middle;  // the access of the middle one of three pages
     std::size_t offset, bytes;
     bool writable;
   };
-  constexpr std::size_t kPage = ThreePages::kPage;
+  constexpr std::size_t kPage = ProtectedPages::kPage;
   const Case cases[] = {
-      {PROT_NONE, 0, kPage, true},               // the first page only
-      {PROT_NONE, 0, kPage + 1, false},          // one byte into the bad page
-      {PROT_NONE, kPage - 8, 16, false},         // a value across the boundary
-      {PROT_NONE, kPage, 8, false},              // inside it
-      {PROT_NONE, 2 * kPage, kPage, true},       // after it
-      {PROT_NONE, 0, 3 * kPage, false},          // across it
-      {PROT_READ, 0, 3 * kPage, false},          // readable, not writable
-      {PROT_READ | PROT_WRITE, 0, 3 * kPage, true},
+      {PageAccess::None, 0, kPage, true},          // the first page only
+      {PageAccess::None, 0, kPage + 1, false},     // one byte into the bad page
+      {PageAccess::None, kPage - 8, 16, false},    // a value across the boundary
+      {PageAccess::None, kPage, 8, false},         // inside it
+      {PageAccess::None, 2 * kPage, kPage, true},  // after it
+      {PageAccess::None, 0, 3 * kPage, false},     // across it
+      {PageAccess::ReadOnly, 0, 3 * kPage, false}, // readable, not writable
+      {PageAccess::ReadWrite, 0, 3 * kPage, true},
   };
   for (const Case &c : cases) {
-    ThreePages pages(c.protection);
+    ProtectedPages pages(3);
+    pages.Set(1, c.middle);
     const auto check = [&] { WritableCallerArea(pages.at(c.offset), c.bytes); };
     if (c.writable)
-      EXPECT_NO_THROW(check()) << c.protection << " " << c.offset << " " << c.bytes;
+      EXPECT_NO_THROW(check()) << int(c.middle) << " " << c.offset << " " << c.bytes;
     else
-      EXPECT_THROW(check(), CallerMemoryFault) << c.protection << " " << c.offset << " " << c.bytes;
+      EXPECT_THROW(check(), CallerMemoryFault) << int(c.middle) << " " << c.offset << " " << c.bytes;
   }
 }
 
