@@ -2,7 +2,7 @@
 #   make demo      build, then list simulated boards, read a scan, stream
 #   make test      build and run every test suite
 #   make sanitize  the library suites under ASan+UBSan, the threaded ones under TSan
-#   make bench     the benchmarks (results in docs/performance.md)
+#   make bench     the benchmarks and a soak of SOAK_SECONDS (results in docs/performance.md)
 #   make fuzz      each fuzz target for a bounded time
 #   make windows       MIRBAX.dll, 32-bit (build-win32) and its 64-bit twin (build-win64)
 #   make test-windows  the static check of the 32-bit DLL, the suites of the 64-bit build under wine64
@@ -10,6 +10,7 @@ JOBS ?= 2
 BUILD ?= build
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
+SOAK_SECONDS ?= 600
 
 .PHONY: all deps build demo test sanitize asan tsan bench fuzz install clean windows-deps windows test-windows
 
@@ -48,7 +49,7 @@ bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIRBAX_BUILD_BENCH=ON \
 	  -DMIRBAX_BUILD_TESTS=OFF -DMIRBAX_BUILD_SETUP=OFF
 	cmake --build build-bench -j$(JOBS)
-	./scripts/run-benchmarks.sh build-bench
+	MIRBAX_SOAK_SECONDS=$(SOAK_SECONDS) ./scripts/run-benchmarks.sh build-bench
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DMIRBAX_BUILD_FUZZ=ON \

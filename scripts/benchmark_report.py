@@ -58,6 +58,40 @@ def fmt_rate(value):
     return f"{value / 1e6:.1f} MB/s"
 
 
+SOAK = "BM_ContinuousSoak"
+
+
+def soak_report(rows):
+    """The soak's figures as a table, or "" when the run had no soak."""
+    row = next((r for n, r in rows.items() if split(n)[0] == SOAK), None)
+    if row is None:
+        return ""
+    if row.get("error_occurred"):
+        return f"The soak failed: {row.get('error_message', '?')}.\n"
+    mib = lambda key: f"{row.get(key, 0) / 1024:.1f} MiB"
+    rate = row.get("rate", 0)
+    lines = [
+        f"Continuous acquisition for {row.get('seconds', 0):.0f} s, {row.get('buffer_bytes', 0) / 1024:.0f} KiB buffers, pattern 1 checked "
+        f"sample by sample, the board paced at {rate / 1e6:.1f} M samples/s "
+        f"({rate * 2 / USB2_HIGH_SPEED:.2g} x the USB 2.0 high-speed ceiling of 53.2 MB/s)" if rate else
+        f"Continuous acquisition for {row.get('seconds', 0):.0f} s, {row.get('buffer_bytes', 0) / 1024:.0f} KiB buffers, pattern 1 checked "
+        "sample by sample, the board unpaced",
+        "",
+        "| figure | value |",
+        "|---|---|",
+        f"| samples checked | {row.get('samples', 0):.4g} ({row.get('MB_per_s', 0):.1f} MB/s) |",
+        f"| samples lost | {row.get('lost', 0):.0f} |",
+        f"| samples out of order | {row.get('out_of_order', 0):.0f} |",
+        f"| resident memory before the start | {mib('rss_before_kib')} |",
+        f"| resident memory after 1 s / at the end / at most ({row.get('rss_samples', 0):.0f} samples, one a second) | "
+        f"{mib('rss_first_kib')} / {mib('rss_last_kib')} / {mib('rss_max_kib')} |",
+        f"| pool buffers after 1 s / at the end (buffers inserted) | {row.get('pool_first', 0):.0f} / "
+        f"{row.get('pool_last', 0):.0f} ({row.get('inserted_buffers', 0):.0f}) |",
+        "",
+    ]
+    return "\n".join(lines)
+
+
 def report(rows, context):
     lines = []
     host = context.get("host_name", "?")
@@ -94,6 +128,12 @@ def report(rows, context):
                 lines.append(f"| {args} | {fmt_rate(rate)} | {fmt_rate(base)} | {rate / base:.3f} | "
                              f"{rate / USB2_HIGH_SPEED:.1f} |")
         lines.append("")
+    soak = soak_report(rows)
+    if soak:
+        lines.append("### Soak: continuous acquisition")
+        lines.append("")
+        lines.append(soak)
+        used.update(n for n in rows if split(n)[0] == SOAK)
     rest = [n for n in rows if n not in used]
     if rest:
         lines.append("### Other figures")
@@ -110,13 +150,8 @@ def report(rows, context):
     return "\n".join(lines)
 
 
-def main():
-    directory, result_file, doc = sys.argv[1:4]
-    rows, context = load(directory)
-    text = report(rows, context)
-    with open(result_file, "w") as f:
-        f.write(text + "\n")
-    begin, end = "<!-- results: written by scripts/run-benchmarks.sh -->", "<!-- end of results -->"
+def replace_between(doc, begin, end, text):
+    """Writes `text` between the markers of the page `doc` (if it has them)."""
     with open(doc) as f:
         page = f.read()
     if begin in page and end in page:
@@ -124,6 +159,22 @@ def main():
         _, _, tail = tail.partition(end)
         with open(doc, "w") as f:
             f.write(head + begin + "\n\n" + text + "\n" + end + tail)
+
+
+def main():
+    directory, result_file, doc = sys.argv[1:4]
+    reliability = sys.argv[4] if len(sys.argv) > 4 else None
+    rows, context = load(directory)
+    text = report(rows, context)
+    with open(result_file, "w") as f:
+        f.write(text + "\n")
+    replace_between(doc, "<!-- results: written by scripts/run-benchmarks.sh -->",
+                    "<!-- end of results -->", text)
+    soak = soak_report(rows)
+    if reliability and soak:
+        when = f"Run on {context.get('host_name', '?')}, {context.get('date', '')}; Release build.\n\n"
+        replace_between(reliability, "<!-- soak: written by scripts/run-benchmarks.sh -->",
+                        "<!-- end of soak -->", when + soak)
 
 
 if __name__ == "__main__":
