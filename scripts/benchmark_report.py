@@ -32,13 +32,14 @@ def load(directory):
         for row in data.get("benchmarks", []):
             if row.get("run_type", "iteration") != "iteration":
                 continue
+            row["run_date"] = data.get("context", {}).get("date", "")
             rows[row["name"]] = row
     return rows, context or {}
 
 
 def split(name):
     base, _, args = name.partition("/")
-    args = re.sub(r"/(real_time|min_time:[^/]*)$", "", args)
+    args = re.sub(r"(/(real_time|manual_time|min_time:[^/]*|iterations:[0-9]+))+$", "", args)
     return base, args
 
 
@@ -72,8 +73,9 @@ def soak_report(rows):
     rate = row.get("rate", 0)
     lines = [
         f"Continuous acquisition for {row.get('seconds', 0):.0f} s, {row.get('buffer_bytes', 0) / 1024:.0f} KiB buffers, pattern 1 checked "
-        f"sample by sample, the board paced at {rate / 1e6:.1f} M samples/s "
-        f"({rate * 2 / USB2_HIGH_SPEED:.2g} x the USB 2.0 high-speed ceiling of 53.2 MB/s)" if rate else
+        f"sample by sample, the board paced at {rate / 1e6:.1f} M samples/s"
+        + ("" if abs(rate * 2 - USB2_HIGH_SPEED) > 1 else ", the USB 2.0 high-speed ceiling of 53.2 MB/s")
+        if rate else
         f"Continuous acquisition for {row.get('seconds', 0):.0f} s, {row.get('buffer_bytes', 0) / 1024:.0f} KiB buffers, pattern 1 checked "
         "sample by sample, the board unpaced",
         "",
@@ -83,10 +85,14 @@ def soak_report(rows):
         f"| samples lost | {row.get('lost', 0):.0f} |",
         f"| samples out of order | {row.get('out_of_order', 0):.0f} |",
         f"| resident memory before the start | {mib('rss_before_kib')} |",
-        f"| resident memory after 1 s / at the end / at most ({row.get('rss_samples', 0):.0f} samples, one a second) | "
-        f"{mib('rss_first_kib')} / {mib('rss_last_kib')} / {mib('rss_max_kib')} |",
-        f"| pool buffers after 1 s / at the end (buffers inserted) | {row.get('pool_first', 0):.0f} / "
-        f"{row.get('pool_last', 0):.0f} ({row.get('inserted_buffers', 0):.0f}) |",
+        f"| resident memory after 1 s / after the warm-up ({row.get('warm_up_s', 0):.0f} s) / at the end | "
+        f"{mib('rss_first_kib')} / {mib('rss_warm_kib')} / {mib('rss_last_kib')} |",
+        f"| resident memory growth from the warm-up to the end | "
+        f"{row.get('rss_last_kib', 0) - row.get('rss_warm_kib', 0):+.0f} KiB |",
+        f"| resident memory at most, after the warm-up / in all ({row.get('rss_samples', 0):.0f} samples, one a second) | "
+        f"{mib('rss_max_after_warm_up_kib')} / {mib('rss_max_kib')} |",
+        f"| pool buffers at the start / after 1 s / after the warm-up / at the end | {row.get('base_buffers', 0):.0f} / "
+        f"{row.get('pool_first', 0):.0f} / {row.get('pool_warm', 0):.0f} / {row.get('pool_last', 0):.0f} |",
         "",
     ]
     return "\n".join(lines)
@@ -96,7 +102,9 @@ def report(rows, context):
     lines = []
     host = context.get("host_name", "?")
     cpus = context.get("num_cpus", "?")
-    lines.append(f"Run on {host} ({cpus} CPUs), {context.get('date', '')}; the library in a Release build. "
+    dates = sorted({row.get("run_date", "") for row in rows.values()} - {""})
+    when = dates[0] if len(dates) == 1 else f"{dates[0]} to {dates[-1]}" if dates else ""
+    lines.append(f"Run on {host} ({cpus} CPUs), {when}; the library in a Release build. "
                  "Times are wall-clock; the machine may be shared, so figures of one run are compared "
                  "with each other only.")
     lines.append("")
@@ -172,7 +180,8 @@ def main():
                     "<!-- end of results -->", text)
     soak = soak_report(rows)
     if reliability and soak:
-        when = f"Run on {context.get('host_name', '?')}, {context.get('date', '')}; Release build.\n\n"
+        row = next(r for n, r in rows.items() if split(n)[0] == SOAK)
+        when = f"Run on {context.get('host_name', '?')}, {row.get('run_date', '')}; Release build.\n\n"
         replace_between(reliability, "<!-- soak: written by scripts/run-benchmarks.sh -->",
                         "<!-- end of soak -->", when + soak)
 
