@@ -3,7 +3,9 @@
 //   - continuous acquisition through the buffer pool (16 KiB, 64 KiB and
 //     1 MiB buffers): bytes and samples per second reaching the callback;
 //   - ADC_ReadData: samples per second converted to volts from the ring,
-//     next to memcpy of the doubles delivered.
+//     next to memcpy of the doubles delivered;
+//   - ADC_GetScanV: one scan of the 16 channels, each channel's conversions
+//     averaged into volts, next to memcpy of the counts the board sends.
 #include <benchmark/benchmark.h>
 #include <mirbax.h>
 #include <mirbax_sim.h>
@@ -114,5 +116,44 @@ void BM_MemcpyOfVolts(benchmark::State &state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(scans * sizeof(double)));
 }
 BENCHMARK(BM_MemcpyOfVolts)->Arg(1 << 20);
+
+constexpr uint32_t kScanChannels = 16;
+
+// ADC_GetScanV of all 16 channels with `oversample` extra conversions each:
+// the whole call (configuration write, the block's bulk read, averaging and
+// conversion), as an application makes it.
+void BM_GetScanVAveraging(benchmark::State &state) {
+  const auto oversample = uint8_t(state.range(0));
+  PlugBoard();
+  if (ADC_SetScanLimits(0, 0, kScanChannels - 1) != 0 || ADC_SetOversample(0, oversample) != 0) {
+    state.SkipWithError("configuration failed");
+    return;
+  }
+  std::vector<double> volts(kScanChannels);
+  for (auto _ : state) {
+    if (ADC_GetScanV(0, volts.data()) != 0) {
+      state.SkipWithError("scan failed");
+      break;
+    }
+    benchmark::DoNotOptimize(volts.data());
+  }
+  const int64_t samples = int64_t(kScanChannels) * (oversample + 1);
+  state.SetItemsProcessed(int64_t(state.iterations()) * samples);
+  state.SetBytesProcessed(int64_t(state.iterations()) * samples * 2);
+}
+BENCHMARK(BM_GetScanVAveraging)->Arg(255);
+
+// The reference: memcpy of the 16-bit counts one such scan brings.
+void BM_MemcpyOfScanCounts(benchmark::State &state) {
+  const auto samples = std::size_t(kScanChannels) * std::size_t(state.range(0) + 1);
+  std::vector<uint16_t> from(samples, 1), to(samples);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), samples * sizeof(uint16_t));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(samples));
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(samples * sizeof(uint16_t)));
+}
+BENCHMARK(BM_MemcpyOfScanCounts)->Arg(255);
 
 }  // namespace

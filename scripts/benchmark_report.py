@@ -17,6 +17,8 @@ PAIRS = [
      "Continuous acquisition through the pool vs memcpy of the same bytes"),
     ("BM_ReadDataConversion", "BM_MemcpyOfVolts", "time",
      "ADC_ReadData conversion (one-channel scans) vs memcpy of the doubles it delivers"),
+    ("BM_GetScanVAveraging", "BM_MemcpyOfScanCounts", "time",
+     "ADC_GetScanV (16 channels, argument: extra conversions each, averaged) vs memcpy of the counts"),
     ("BM_DACOutputFrame", "BM_MemcpyOfAFrame", "time",
      "Waveform queueing (DACOutputFrame) vs memcpy of the frame"),
 ]
